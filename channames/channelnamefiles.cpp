@@ -1,0 +1,115 @@
+// Reading and writing "ChNameSet.fix" and "ChNameDown.fix".
+#include "channames/channelnamefiles.h"
+
+#include "common/filestore.h"
+#include "common/programfolder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zelvar {
+
+QByteArray EncodeChannelNameSet(const ChannelNameTable &table)
+{
+    QByteArray out(SetFileSize, '\0');
+    for (int i = 0; i < ChannelNameCount; ++i) {
+        const ChannelNameEntry &e = table.entries[size_t(i)];
+        char *record = out.data() + i * SetRecordSize;
+        record[0] = char(e.entryIndex);
+        record[1] = char(e.nameId);
+        std::memcpy(record + 2, e.name.data(), ChannelNameLength);
+    }
+    return out;
+}
+
+QByteArray EncodeChannelNameDown(const ChannelNameTable &table)
+{
+    QByteArray out(DownFileSize, '\0');
+    for (int i = 0; i < ChannelNameCount; ++i) {
+        char *field = out.data() + i * ChannelNameLength;
+        if (i < BuiltInNameCount)
+            assignPadded(field, ChannelNameLength, QByteArray(DownloadNames[size_t(i)]));
+        else
+            std::memcpy(field, table.entries[size_t(i)].name.data(), ChannelNameLength);
+    }
+    return out;
+}
+
+void DecodeChannelNameSet(const QByteArray &data, ChannelNameTable &table, const NameShown &show)
+{
+    if (data.size() < MinSetFileLength) {
+        table.LoadDefaultNames(show);
+        return;
+    }
+    QByteArray full = data.left(SetFileSize);
+    full.append(SetFileSize - full.size(), '\0');
+    for (int i = 0; i < ChannelNameCount; ++i) {
+        const char *record = full.constData() + i * SetRecordSize;
+        ChannelNameEntry &e = table.entries[size_t(i)];
+        e.entryIndex = quint8(record[0]);
+        e.nameId = quint8(record[1]);
+        e.name = FixedText<ChannelNameLength>::fromBytes(record + 2);
+    }
+    if (!show)
+        return;
+    for (int i = 0; i < ChannelNameCount; ++i) {
+        const QString text = withoutTrailingBlanks(table.entries[size_t(i)].name.text());
+        if (!text.isEmpty())
+            show(i, text);
+    }
+}
+
+Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const NameShown &show)
+{
+    const QString path = joinFolderPath(folder, channelNameSetFileName());
+    Outcome created = createIfMissing(path);
+    QByteArray data;
+    Outcome read = created ? readFilePrefix(path, data, SetFileSize) : created;
+    DecodeChannelNameSet(read ? data : QByteArray(), table, show);
+    return read;
+}
+
+Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table)
+{
+    const Outcome set = overwriteFromStart(joinFolderPath(folder, channelNameSetFileName()), EncodeChannelNameSet(table));
+    const Outcome down =
+        overwriteFromStart(joinFolderPath(folder, channelNameDownFileName()), EncodeChannelNameDown(table));
+    if (set && down)
+        return Outcome::success();
+    QStringList reasons;
+    for (const Outcome *o : {&set, &down}) {
+        if (!*o)
+            reasons << o->reason();
+    }
+    return Outcome::failure(reasons.join(QLatin1Char('\n')));
+}
+
+QVector<ChannelNameChoice> DecodeChannelNameChoices(const QByteArray &data)
+{
+    QVector<ChannelNameChoice> choices;
+    if (data.size() < MinChoiceFileLength)
+        return choices;
+    const int records = std::min<int>(ChannelNameCount, int(data.size() / SetRecordSize));
+    for (int i = 0; i < records; ++i) {
+        const char *record = data.constData() + i * SetRecordSize;
+        if (record[2] == '\0')
+            continue;
+        const QString text = withoutTrailingBlanks(fromSingleByte(record + 2, ChannelNameLength));
+        if (text.isEmpty())
+            continue;
+        choices.append(ChannelNameChoice{text, quint8(record[1])});
+    }
+    return choices;
+}
+
+QVector<ChannelNameChoice> ReadChannelNameChoices(const QString &folder)
+{
+    const QString path = joinFolderPath(folder, channelNameSetFileName());
+    createIfMissing(path);
+    QByteArray data;
+    if (!readFilePrefix(path, data, SetFileSize))
+        return {};
+    return DecodeChannelNameChoices(data);
+}
+
+} // namespace zelvar

@@ -1,0 +1,59 @@
+// The two channel-name files in the program folder: "ChNameSet.fix", the table as the
+// user keeps it (256 records of 10 bytes), and "ChNameDown.fix", the names as the
+// controller receives them (256 names of 8 bytes).
+#pragma once
+
+#include "channames/channelnametable.h"
+#include "common/outcome.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+namespace zelvar {
+
+constexpr int SetRecordSize = 2 + ChannelNameLength;
+constexpr int SetFileSize = ChannelNameCount * SetRecordSize;
+constexpr int DownFileSize = ChannelNameCount * ChannelNameLength;
+constexpr int MinSetFileLength = 580; // shorter set files are ignored and the defaults shown
+constexpr int MinChoiceFileLength = 400; // shorter set files give the fixture editor no choices
+static_assert(SetRecordSize == 10);
+static_assert(SetFileSize == 2560);
+static_assert(DownFileSize == 2048);
+
+inline QString channelNameSetFileName() { return QStringLiteral("ChNameSet.fix"); }
+inline QString channelNameDownFileName() { return QStringLiteral("ChNameDown.fix"); }
+
+QByteArray EncodeChannelNameSet(const ChannelNameTable &table);
+// Names 0 to 58 are always the download names; 59 to 255 are the table's.
+QByteArray EncodeChannelNameDown(const ChannelNameTable &table);
+
+// Fills the table from the bytes of a set file. Shorter than MinSetFileLength: the
+// built-in names are loaded instead. Otherwise every record is taken as stored; records
+// the data does not reach (or reaches only in part) are NUL where it ends. Each name
+// that is not all blanks is reported without its trailing blanks.
+void DecodeChannelNameSet(const QByteArray &data, ChannelNameTable &table, const NameShown &show = {});
+
+// Reads "ChNameSet.fix" from `folder`, creating it empty when missing. The table is
+// always filled (the defaults when the file is short or unreadable); a failure says why
+// the file could not be used.
+Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const NameShown &show = {});
+
+// Writes both files into `folder` from byte 0 without cutting them. Each file is replaced
+// only once its new content is complete; a failure names the file.
+Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table);
+
+// A name the fixture editor offers for a channel, with the nameId it stores.
+struct ChannelNameChoice
+{
+    QString text;
+    quint8 nameId = 0;
+};
+
+// The fixture editor's choices from the bytes of a set file, in file order: nothing when
+// it is shorter than MinChoiceFileLength; records whose name starts with NUL or is all
+// blanks are skipped; trailing blanks are cut, leading blanks stay.
+QVector<ChannelNameChoice> DecodeChannelNameChoices(const QByteArray &data);
+QVector<ChannelNameChoice> ReadChannelNameChoices(const QString &folder);
+
+} // namespace zelvar

@@ -1,0 +1,291 @@
+// The channel-name table and its two files: first start, the 580-byte rule, the download
+// names, tails kept beyond the files' own length, and the fixture editor's choices.
+#include "channames/channelnamefiles.h"
+#include "testsupport.h"
+
+#include <QMap>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zelvar;
+using testsupport::hex;
+using testsupport::padded;
+
+namespace {
+
+// Collects what the table reports for showing, by entry.
+struct Shown
+{
+    QMap<int, QString> rows;
+    NameShown callback()
+    {
+        return [this](int entry, const QString &text) { rows[entry] = text; };
+    }
+};
+
+QByteArray setRecord(int entryIndex, int nameId, const QByteArray &name)
+{
+    QByteArray r;
+    r.append(char(entryIndex));
+    r.append(char(nameId));
+    r.append(name);
+    return r;
+}
+
+QString setPath(const QTemporaryDir &dir)
+{
+    return dir.filePath(QStringLiteral("ChNameSet.fix"));
+}
+QString downPath(const QTemporaryDir &dir)
+{
+    return dir.filePath(QStringLiteral("ChNameDown.fix"));
+}
+
+} // namespace
+
+class TestChannelNames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartCreatesAnEmptySetFileAndShowsTheDefaults()
+    {
+        QTemporaryDir dir;
+        ChannelNameTable table;
+        Shown shown;
+        QVERIFY(ReadChannelNameSet(dir.path(), table, shown.callback()).ok());
+        QVERIFY(QFileInfo::exists(setPath(dir)));
+        QCOMPARE(QFileInfo(setPath(dir)).size(), qint64(0));
+        QVERIFY(!QFileInfo::exists(downPath(dir)));
+
+        QCOMPARE(shown.rows.size(), 59);
+        QCOMPARE(shown.rows.value(0), QStringLiteral("Pan"));
+        QCOMPARE(shown.rows.value(33), QStringLiteral("Special"));
+        QCOMPARE(shown.rows.value(40), QStringLiteral("Mir. Fine"));
+        QCOMPARE(shown.rows.value(58), QStringLiteral("Not Used"));
+        QCOMPARE(table.entries[40].name.bytes(), QByteArray("Mir. Fin"));
+        QCOMPARE(table.entries[59], ChannelNameEntry{});
+    }
+
+    void saveStraightAfterFirstStart()
+    {
+        QTemporaryDir dir;
+        ChannelNameTable table;
+        ReadChannelNameSet(dir.path(), table);
+        QVERIFY(SaveChannelNames(dir.path(), table).ok());
+
+        const QByteArray set = testsupport::readAll(setPath(dir));
+        QCOMPARE(set.size(), 2560);
+        QCOMPARE(set.left(10), setRecord(0, 0, "Pan     "));
+        QCOMPARE(set.mid(10 * 3, 10), setRecord(3, 3, "Tlt Fine"));
+        QCOMPARE(set.mid(10 * 40, 10), setRecord(40, 40, "Mir. Fin"));
+        QCOMPARE(set.mid(10 * 58, 10), setRecord(58, 58, "Not Used"));
+        QCOMPARE(set.mid(590), QByteArray(2560 - 590, '\0'));
+
+        const QByteArray down = testsupport::readAll(downPath(dir));
+        QCOMPARE(down.size(), 2048);
+        QCOMPARE(down.left(16), QByteArray("Pan     Pan Fine"));
+        QCOMPARE(down.mid(8 * 17, 24), QByteArray("Color 1 Color 2 St.Gobo "));
+        QCOMPARE(down.mid(8 * 29, 8), QByteArray("Prism Ro"));
+        QCOMPARE(down.mid(8 * 40, 8), QByteArray("Mir. Fin"));
+        QCOMPARE(down.mid(8 * 58, 8), QByteArray("Not Used"));
+        QCOMPARE(down.mid(8 * 59), QByteArray(2048 - 8 * 59, '\0'));
+    }
+
+    void setFilesShorterThan580AreIgnored()
+    {
+        QTemporaryDir dir;
+        QVERIFY(testsupport::writeAll(setPath(dir), QByteArray(579, 'Q')));
+        ChannelNameTable table;
+        table.setName(100, QStringLiteral("Keep"));
+        Shown shown;
+        QVERIFY(ReadChannelNameSet(dir.path(), table, shown.callback()).ok());
+        QCOMPARE(shown.rows.size(), 59);
+        QCOMPARE(table.entries[5].name.bytes(), QByteArray("Shutter "));
+        QCOMPARE(table.entries[100].name.bytes(), QByteArray("Keep    "));
+        QCOMPARE(testsupport::readAll(setPath(dir)), QByteArray(579, 'Q'));
+    }
+
+    void setFilesOf580BytesAreRead()
+    {
+        QTemporaryDir dir;
+        QByteArray file;
+        for (int i = 0; i < 58; ++i)
+            file.append(setRecord(i, i, padded(qPrintable(QStringLiteral("N%1").arg(i)), 8)));
+        file[10 * 7 + 2] = ' '; // record 7's name becomes " 7      " with a leading blank
+        file[10 * 7 + 3] = '7';
+        file.replace(10 * 8 + 2, 8, QByteArray(8, ' ')); // all blanks: not shown
+        file.replace(10 * 9, 10, setRecord(200, 77, "Odd     ")); // taken as stored
+        QCOMPARE(file.size(), 580);
+        QVERIFY(testsupport::writeAll(setPath(dir), file));
+
+        ChannelNameTable table;
+        table.setName(100, QStringLiteral("Lost"));
+        Shown shown;
+        QVERIFY(ReadChannelNameSet(dir.path(), table, shown.callback()).ok());
+        QCOMPARE(shown.rows.value(0), QStringLiteral("N0"));
+        QCOMPARE(shown.rows.value(7), QStringLiteral(" 7"));
+        QVERIFY(!shown.rows.contains(8));
+        QCOMPARE(table.entries[9].entryIndex, quint8(200));
+        QCOMPARE(table.entries[9].nameId, quint8(77));
+        // Entries the file does not reach read as never set, and show as eight NULs.
+        QCOMPARE(table.entries[58], ChannelNameEntry{});
+        QCOMPARE(table.entries[100], ChannelNameEntry{});
+        QCOMPARE(shown.rows.value(255), QString(8, QChar(0)));
+    }
+
+    void partlyReachedRecordIsNulWhereTheFileEnds()
+    {
+        QByteArray file(580, '\0');
+        file.append(setRecord(58, 58, "Ab"));
+        QCOMPARE(file.size(), 584);
+        ChannelNameTable table;
+        DecodeChannelNameSet(file, table);
+        QCOMPARE(table.entries[58].entryIndex, quint8(58));
+        QCOMPARE(table.entries[58].name.bytes(), QByteArray("Ab") + QByteArray(6, '\0'));
+    }
+
+    void initAndSaveRestoresTheBuiltInNames()
+    {
+        QTemporaryDir dir;
+        QByteArray file;
+        for (int i = 0; i < 256; ++i)
+            file.append(setRecord(i, i, padded(qPrintable(QStringLiteral("U%1").arg(i)), 8)));
+        QVERIFY(testsupport::writeAll(setPath(dir), file));
+        ChannelNameTable table;
+        ReadChannelNameSet(dir.path(), table);
+        QCOMPARE(table.entries[40].name.bytes(), QByteArray("U40     "));
+
+        Shown shown;
+        table.LoadDefaultNames(shown.callback());
+        QCOMPARE(shown.rows.value(40), QStringLiteral("Mir. Fine"));
+        QCOMPARE(shown.rows.size(), 59);
+        QCOMPARE(testsupport::readAll(setPath(dir)), file); // nothing written before Save
+
+        QVERIFY(SaveChannelNames(dir.path(), table).ok());
+        const QByteArray set = testsupport::readAll(setPath(dir));
+        QCOMPARE(set.mid(400, 10), setRecord(40, 40, "Mir. Fin"));
+        QCOMPARE(set.mid(580, 10), setRecord(58, 58, "Not Used"));
+        QCOMPARE(set.mid(590, 10), setRecord(59, 59, "U59     "));
+    }
+
+    void downloadNamesDoNotFollowTheTable()
+    {
+        QTemporaryDir dir;
+        ChannelNameTable table;
+        for (int i = 0; i < 256; ++i)
+            table.setName(i, QStringLiteral("X%1").arg(i));
+        table.setName(59, QStringLiteral("Laser"));
+        QVERIFY(SaveChannelNames(dir.path(), table).ok());
+        const QByteArray set = testsupport::readAll(setPath(dir));
+        const QByteArray down = testsupport::readAll(downPath(dir));
+        QCOMPARE(down.mid(8 * 17, 8), QByteArray("Color 1 "));
+        QCOMPARE(down.mid(8 * 19, 8), QByteArray("St.Gobo "));
+        QCOMPARE(down.mid(8 * 29, 8), QByteArray("Prism Ro"));
+        QCOMPARE(down.mid(8 * 58, 8), QByteArray("Not Used"));
+        QCOMPARE(set.mid(10 * 17 + 2, 8), QByteArray("X17     "));
+        QCOMPARE(table.entries[17].name.bytes(), QByteArray("X17     "));
+        for (int i = 59; i < 256; ++i)
+            QCOMPARE(down.mid(8 * i, 8), set.mid(10 * i + 2, 8));
+        QCOMPARE(down.mid(8 * 59, 8), QByteArray("Laser   "));
+    }
+
+    void savingTwiceWritesTheSameFiles()
+    {
+        QTemporaryDir dir;
+        ChannelNameTable table;
+        ReadChannelNameSet(dir.path(), table);
+        table.setName(60, QStringLiteral("Frost"));
+        QVERIFY(SaveChannelNames(dir.path(), table).ok());
+        const QByteArray set = testsupport::readAll(setPath(dir));
+        const QByteArray down = testsupport::readAll(downPath(dir));
+        QVERIFY(SaveChannelNames(dir.path(), table).ok());
+        QCOMPARE(testsupport::readAll(setPath(dir)), set);
+        QCOMPARE(testsupport::readAll(downPath(dir)), down);
+
+        ChannelNameTable again;
+        ReadChannelNameSet(dir.path(), again);
+        QVERIFY(again == table);
+    }
+
+    void longerFilesKeepTheirTails()
+    {
+        QTemporaryDir dir;
+        QVERIFY(testsupport::writeAll(setPath(dir), QByteArray(2560, 'a') + QByteArray("set tail")));
+        QVERIFY(testsupport::writeAll(downPath(dir), QByteArray(2048, 'b') + QByteArray("down tail")));
+        ChannelNameTable table;
+        table.LoadDefaultNames();
+        QVERIFY(SaveChannelNames(dir.path(), table).ok());
+        const QByteArray set = testsupport::readAll(setPath(dir));
+        const QByteArray down = testsupport::readAll(downPath(dir));
+        QCOMPARE(set.size(), 2568);
+        QCOMPARE(set.mid(2560), QByteArray("set tail"));
+        QCOMPARE(set.left(10), setRecord(0, 0, "Pan     "));
+        QCOMPARE(down.size(), 2057);
+        QCOMPARE(down.mid(2048), QByteArray("down tail"));
+        QCOMPARE(down.left(8), QByteArray("Pan     "));
+    }
+
+    void failedSaveNamesTheFile()
+    {
+        QTemporaryDir dir;
+        ChannelNameTable table;
+        table.LoadDefaultNames();
+        const Outcome o = SaveChannelNames(dir.filePath(QStringLiteral("missing")), table);
+        QVERIFY(!o.ok());
+        QVERIFY2(o.reason().contains(QStringLiteral("ChNameSet.fix")), qPrintable(o.reason()));
+        QVERIFY2(o.reason().contains(QStringLiteral("ChNameDown.fix")), qPrintable(o.reason()));
+
+        // One file blocked, the other still written.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ChNameDown.fix")));
+        const Outcome half = SaveChannelNames(dir.path(), table);
+        QVERIFY(!half.ok());
+        QVERIFY(!half.reason().contains(QStringLiteral("ChNameSet.fix")));
+        QCOMPARE(QFileInfo(setPath(dir)).size(), qint64(2560));
+    }
+
+    void unreadableSetFileStillFillsTheTable()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ChNameSet.fix")));
+        ChannelNameTable table;
+        Shown shown;
+        QVERIFY(!ReadChannelNameSet(dir.path(), table, shown.callback()).ok());
+        QCOMPARE(shown.rows.size(), 59);
+        QCOMPARE(table.entries[0].name.bytes(), QByteArray("Pan     "));
+    }
+
+    void fixtureEditorChoices()
+    {
+        QCOMPARE(DecodeChannelNameChoices(QByteArray(399, 'A')).size(), 0);
+
+        QByteArray file;
+        for (int i = 0; i < 59; ++i)
+            file.append(setRecord(i, i, padded(qPrintable(QStringLiteral("C%1").arg(i)), 8)));
+        file.replace(0, 10, setRecord(0, 0, "Pan     "));
+        file.replace(10, 10, setRecord(1, 1, "  Fine  "));
+        for (int i = 59; i < 256; ++i)
+            file.append(setRecord(0, 0, i % 2 ? QByteArray(8, ' ') : QByteArray(8, '\0')));
+        file.replace(10 * 200, 10, setRecord(7, 123, "Laser   "));
+        file.replace(10 * 201, 10, setRecord(0, 9, QByteArray("\0Hidden ", 8)));
+        QCOMPARE(file.size(), 2560);
+
+        const QVector<ChannelNameChoice> choices = DecodeChannelNameChoices(file);
+        QCOMPARE(choices.size(), 60);
+        QCOMPARE(choices[0].text, QStringLiteral("Pan"));
+        QCOMPARE(choices[1].text, QStringLiteral("  Fine"));
+        QCOMPARE(choices[58].nameId, quint8(58));
+        QCOMPARE(choices[59].text, QStringLiteral("Laser"));
+        QCOMPARE(choices[59].nameId, quint8(123));
+
+        QTemporaryDir dir;
+        QVERIFY(testsupport::writeAll(setPath(dir), file.left(400)));
+        QCOMPARE(ReadChannelNameChoices(dir.path()).size(), 40);
+        QTemporaryDir empty;
+        QCOMPARE(ReadChannelNameChoices(empty.path()).size(), 0);
+        QVERIFY(QFileInfo::exists(setPath(empty)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChannelNames)
+#include "tst_channames.moc"

@@ -1,0 +1,158 @@
+// zelvar71-cli run as a user runs it: zff show on files the tests write, names init,
+// and errors on stderr with a non-zero exit.
+#include "fixture/zfffile.h"
+#include "testsupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zelvar;
+using testsupport::hex;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run cli(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(ZELVAR71_CLI), args);
+    if (!p.waitForFinished(30000))
+        qFatal("zelvar71-cli did not finish");
+    return Run{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+               p.readAllStandardError()};
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void zffShowPrintsEveryField()
+    {
+        QTemporaryDir dir;
+        FixtureProfile p;
+        ResetProfileValues(p, 3, QStringLiteral("Wash \"Q\"\\"));
+        p.header.reserved = {0xde, 0xad, 0xbe, 0xef};
+        p.setup.blackValue = 12;
+        p.setup.masterMask = 0x0005;
+        p.setup.panCoarse = 1;
+        p.setup.tiltFine = 3;
+        p.channels[1] = ChannelEntry{5, 2, 2};
+        p.steps[size_t(FixtureProfile::slotOf(2, 1))].name.assign("Open");
+        p.steps[size_t(FixtureProfile::slotOf(2, 2))].name.assign("Strobe");
+        p.steps[size_t(FixtureProfile::slotOf(2, 2))].fromDmx = 10;
+        p.steps[size_t(FixtureProfile::slotOf(2, 2))].toDmx = 20;
+        p.steps[size_t(FixtureProfile::slotOf(2, 2))].stepDmx = 15;
+        PrepareForSave(p);
+        const QString path = dir.filePath(QStringLiteral("wash.zff"));
+        QVERIFY(WriteProfile(p, path).ok());
+
+        const Run run = cli({QStringLiteral("zff"), QStringLiteral("show"), path});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.err.isEmpty());
+        QJsonParseError error;
+        const QJsonObject o = QJsonDocument::fromJson(run.out, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+
+        QCOMPARE(o.keys().size(), 13);
+        QCOMPARE(o[QStringLiteral("reserved")].toString(), QStringLiteral("deadbeef"));
+        QCOMPARE(o[QStringLiteral("duplicateFlag")].toInt(), 1); // channels 1 and 3 still share "Special"
+        QCOMPARE(o[QStringLiteral("marker")].toString(), QStringLiteral("!Zelvar71!"));
+        QCOMPARE(o[QStringLiteral("channelCount")].toInt(), 3);
+        QCOMPARE(o[QStringLiteral("fixtureName")].toString(), QString::fromLatin1(testsupport::padded("Wash \"Q\"\\", 18)));
+        QCOMPARE(o[QStringLiteral("blackChannel")].toInt(), 255);
+        QCOMPARE(o[QStringLiteral("blackValue")].toInt(), 12);
+        QCOMPARE(o[QStringLiteral("masterMask")].toInt(), 5);
+        QCOMPARE(o[QStringLiteral("panCoarse")].toInt(), 1);
+        QCOMPARE(o[QStringLiteral("panFine")].toInt(), 0);
+        QCOMPARE(o[QStringLiteral("tiltCoarse")].toInt(), 0);
+        QCOMPARE(o[QStringLiteral("tiltFine")].toInt(), 3);
+
+        const QJsonArray channels = o[QStringLiteral("channels")].toArray();
+        QCOMPARE(channels.size(), 16);
+        const QJsonObject second = channels[1].toObject();
+        QCOMPARE(second[QStringLiteral("nameId")].toInt(), 5);
+        QCOMPARE(second[QStringLiteral("fadeMode")].toInt(), 2);
+        QCOMPARE(second[QStringLiteral("stepCount")].toInt(), 2);
+        const QJsonArray steps = second[QStringLiteral("steps")].toArray();
+        QCOMPARE(steps.size(), 2);
+        QCOMPARE(steps[0].toObject()[QStringLiteral("name")].toString(), QStringLiteral("Open    "));
+        const QJsonObject strobe = steps[1].toObject();
+        QCOMPARE(strobe[QStringLiteral("name")].toString(), QStringLiteral("Strobe  "));
+        QCOMPARE(strobe[QStringLiteral("fromDmx")].toInt(), 10);
+        QCOMPARE(strobe[QStringLiteral("toDmx")].toInt(), 20);
+        QCOMPARE(strobe[QStringLiteral("stepDmx")].toInt(), 15);
+        QCOMPARE(channels[0].toObject()[QStringLiteral("steps")].toArray().size(), 0);
+        QCOMPARE(channels[15].toObject()[QStringLiteral("nameId")].toInt(), 0);
+
+        // Keys come out in the file's order.
+        QVERIFY(run.out.indexOf("\"reserved\"") < run.out.indexOf("\"duplicateFlag\""));
+        QVERIFY(run.out.indexOf("\"tiltFine\"") < run.out.indexOf("\"channels\""));
+    }
+
+    void zffShowRefusesMalformedFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bad.zff"));
+        QByteArray file(91, '\0');
+        file[16] = 4;
+        file[43 + 3 * 2 + 2] = char(61);
+        QVERIFY(testsupport::writeAll(path, file));
+        Run run = cli({QStringLiteral("zff"), QStringLiteral("show"), path});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains("channel 3 has 61 steps; at most 50"), run.err.constData());
+
+        run = cli({QStringLiteral("zff"), QStringLiteral("show"), dir.filePath(QStringLiteral("none.zff"))});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.err.contains("none.zff"));
+    }
+
+    void namesInitWritesTheDefaultFiles()
+    {
+        QTemporaryDir dir;
+        const Run run = cli({QStringLiteral("names"), QStringLiteral("init"), dir.path()});
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray set = testsupport::readAll(dir.filePath(QStringLiteral("ChNameSet.fix")));
+        const QByteArray down = testsupport::readAll(dir.filePath(QStringLiteral("ChNameDown.fix")));
+        QCOMPARE(set.size(), 2560);
+        QCOMPARE(down.size(), 2048);
+        QCOMPARE(set.mid(330, 10), hex("2121") + QByteArray("Special "));
+        QCOMPARE(set.mid(590), QByteArray(2560 - 590, '\0'));
+        QCOMPARE(down.mid(8 * 17, 8), QByteArray("Color 1 "));
+        QCOMPARE(down.mid(8 * 59), QByteArray(2048 - 8 * 59, '\0'));
+    }
+
+    void usageAndFolderErrors()
+    {
+        QTemporaryDir dir;
+        Run run = cli({QStringLiteral("names"), QStringLiteral("init"), dir.filePath(QStringLiteral("nowhere"))});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.err.contains("nowhere"));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("nowhere"))));
+
+        run = cli({QStringLiteral("zff"), QStringLiteral("show")});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.err.contains("usage"));
+        run = cli({QStringLiteral("frobnicate")});
+        QCOMPARE(run.exitCode, 2);
+        run = cli({QStringLiteral("--help")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.contains("zff show FILE"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

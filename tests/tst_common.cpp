@@ -1,0 +1,165 @@
+// Shared helpers: fixed-length text fields, labels, program-folder paths, byte records
+// and the complete-or-nothing file writes.
+#include "common/bytes.h"
+#include "common/filestore.h"
+#include "common/fixedtext.h"
+#include "common/labels.h"
+#include "common/programfolder.h"
+#include "testsupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zelvar;
+using testsupport::hex;
+
+class TestCommon : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fixedTextAssign_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("shorter is blank-padded") << "Open" << QByteArray("Open    ");
+        QTest::newRow("exact") << "12345678" << QByteArray("12345678");
+        QTest::newRow("longer is cut") << "Mir. Fine" << QByteArray("Mir. Fin");
+        QTest::newRow("empty is all blanks") << "" << QByteArray("        ");
+        QTest::newRow("leading blanks stay") << "  Pan" << QByteArray("  Pan   ");
+        QTest::newRow("latin-1 is one byte") << QString::fromUtf8("Gr\xc3\xbcn") << QByteArray("Gr\xfcn    ");
+        QTest::newRow("outside latin-1 becomes ?") << QString::fromUtf8("\xe2\x82\xac") << QByteArray("?       ");
+    }
+    void fixedTextAssign()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, stored);
+        FixedText<8> field;
+        field.assign(text);
+        QCOMPARE(field.bytes(), stored);
+    }
+
+    void fixedTextReadKeepsEverything()
+    {
+        FixedText<18> name;
+        name.assign("New Fixture");
+        QCOMPARE(name.text(), QStringLiteral("New Fixture       "));
+        QCOMPARE(name.text().size(), 18);
+
+        const FixedText<8> unset;
+        QCOMPARE(unset.bytes(), QByteArray(8, '\0'));
+        QCOMPARE(unset.text(), QString(8, QChar(0)));
+        QCOMPARE(withoutTrailingBlanks(QStringLiteral("Pan     ")), QStringLiteral("Pan"));
+        QCOMPARE(withoutTrailingBlanks(QStringLiteral("        ")), QString());
+        QCOMPARE(withoutTrailingBlanks(QString(8, QChar(0))), QString(8, QChar(0)));
+    }
+
+    void labels()
+    {
+        QCOMPARE(channelLabel(1), QStringLiteral("Chan 1"));
+        QCOMPARE(channelLabel(16), QStringLiteral("Chan 16"));
+        QCOMPARE(stepLabel(1), QStringLiteral("Step 1"));
+        QCOMPARE(stepLabel(50), QStringLiteral("Step 50"));
+        QCOMPARE(numberWithSign(-3), QStringLiteral("-3"));
+    }
+
+    void folderPaths()
+    {
+        QCOMPARE(joinFolderPath(QStringLiteral("/opt/zelvar"), QStringLiteral("ChNameSet.fix")),
+                 QStringLiteral("/opt/zelvar/ChNameSet.fix"));
+        QCOMPARE(joinFolderPath(QStringLiteral("/opt/zelvar/"), QStringLiteral("a.zff")),
+                 QStringLiteral("/opt/zelvar/a.zff"));
+        QCOMPARE(joinFolderPath(QStringLiteral("/"), QStringLiteral("KZTFIX4.zff")), QStringLiteral("/KZTFIX4.zff"));
+
+        QCOMPARE(programFolder(), QCoreApplication::applicationDirPath());
+        setProgramFolder(QStringLiteral("/srv/show"));
+        QCOMPARE(programFilePath(QStringLiteral("ChNameDown.fix")), QStringLiteral("/srv/show/ChNameDown.fix"));
+        setProgramFolder(QString());
+        QCOMPARE(programFolder(), QCoreApplication::applicationDirPath());
+    }
+
+    void byteRecords()
+    {
+        QByteArray out;
+        ByteWriter w(out);
+        w.u8(0x08);
+        w.i16le(-2);
+        w.u16le(0x0101);
+        w.u32le(0x12345678);
+        w.text(fixedText<4>("ab"));
+        w.zeros(2);
+        QCOMPARE(out, hex("08 feff 0101 78563412 61622020 0000"));
+        QCOMPARE(loadU32be(hex("000003e8").constData()), quint32(1000));
+
+        ByteReader r(out);
+        QCOMPARE(r.u8(), quint8(8));
+        QCOMPARE(r.i16le(), qint16(-2));
+        QCOMPARE(r.u16le(), quint16(0x0101));
+        QCOMPARE(r.u32le(), quint32(0x12345678));
+        QCOMPARE(r.text<4>().bytes(), QByteArray("ab  "));
+        QCOMPARE(r.remaining(), qsizetype(2));
+        QVERIFY(!r.overrun());
+        QCOMPARE(r.u32le(), quint32(0)); // past the end: zeros, and the reader says so
+        QVERIFY(r.overrun());
+    }
+
+    void replaceFileWritesExactlyTheContent()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("lamp.zff"));
+        QVERIFY(testsupport::writeAll(path, QByteArray(500, 'x')));
+        QVERIFY(replaceFile(path, QByteArray("new")).ok());
+        QCOMPARE(testsupport::readAll(path), QByteArray("new"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("lamp.zff")});
+    }
+
+    void overwriteFromStartKeepsTheTail()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("names.fix"));
+        QVERIFY(overwriteFromStart(path, QByteArray("abc")).ok()); // new file
+        QCOMPARE(testsupport::readAll(path), QByteArray("abc"));
+        QVERIFY(testsupport::writeAll(path, QByteArray("0123456789")));
+        QVERIFY(overwriteFromStart(path, QByteArray("abc")).ok());
+        QCOMPARE(testsupport::readAll(path), QByteArray("abc3456789"));
+        QVERIFY(overwriteFromStart(path, QByteArray("ABCDEFGHIJKL")).ok());
+        QCOMPARE(testsupport::readAll(path), QByteArray("ABCDEFGHIJKL"));
+    }
+
+    void failedWritesSayWhyAndChangeNothing()
+    {
+        QTemporaryDir dir;
+        const QString blocker = dir.filePath(QStringLiteral("plain-file"));
+        QVERIFY(testsupport::writeAll(blocker, QByteArray("keep")));
+        const Outcome o = replaceFile(blocker + QStringLiteral("/inside.zff"), QByteArray("x"));
+        QVERIFY(!o.ok());
+        QVERIFY2(o.reason().contains(QStringLiteral("inside.zff")), qPrintable(o.reason()));
+
+        // A folder standing where the file should be is not replaced.
+        const QString folder = dir.filePath(QStringLiteral("show.zff"));
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(!replaceFile(folder, QByteArray("x")).ok());
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(testsupport::readAll(blocker), QByteArray("keep"));
+
+        QByteArray data("unchanged");
+        QVERIFY(!readFilePrefix(dir.filePath(QStringLiteral("missing")), data).ok());
+        QCOMPARE(data, QByteArray("unchanged"));
+    }
+
+    void createIfMissingLeavesExistingFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ChNameSet.fix"));
+        QVERIFY(createIfMissing(path).ok());
+        QCOMPARE(QFileInfo(path).size(), qint64(0));
+        QVERIFY(testsupport::writeAll(path, QByteArray("abc")));
+        QVERIFY(createIfMissing(path).ok());
+        QCOMPARE(testsupport::readAll(path), QByteArray("abc"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommon)
+#include "tst_common.moc"

@@ -1,0 +1,35 @@
+// zelvar71-cli: the Zelvar71 file formats from the command line.
+#include "commands.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+const char *const Usage =
+    "usage: zelvar71-cli COMMAND ...\n"
+    "  zff show FILE      print a fixture profile (.zff) as JSON\n"
+    "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n";
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    const QStringList args = app.arguments().mid(1);
+    const QString command = args.value(0) + QLatin1Char(' ') + args.value(1);
+    const QStringList rest = args.mid(2);
+
+    if (command == QLatin1String("zff show"))
+        return zelvar::cli::zffShow(rest, out, err);
+    if (command == QLatin1String("names init"))
+        return zelvar::cli::namesInit(rest, out, err);
+    if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("help")) {
+        out << Usage;
+        return 0;
+    }
+    err << Usage;
+    return zelvar::cli::ExitUsage;
+}

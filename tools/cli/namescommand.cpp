@@ -1,0 +1,31 @@
+// zelvar71-cli names init DIR: the default channel-name files, as a first Save writes them.
+#include "commands.h"
+
+#include "channames/channelnamefiles.h"
+
+#include <QFileInfo>
+
+namespace zelvar::cli {
+
+int namesInit(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() != 1) {
+        err << "usage: zelvar71-cli names init DIR\n";
+        return ExitUsage;
+    }
+    const QString folder = args.first();
+    if (!QFileInfo(folder).isDir()) {
+        err << "zelvar71-cli: " << folder << ": no such folder\n";
+        return ExitFailure;
+    }
+    ChannelNameTable table;
+    table.LoadDefaultNames();
+    if (Outcome saved = SaveChannelNames(folder, table); !saved) {
+        err << "zelvar71-cli: " << saved.reason() << "\n";
+        return ExitFailure;
+    }
+    out << "wrote " << channelNameSetFileName() << " and " << channelNameDownFileName() << " in " << folder << "\n";
+    return 0;
+}
+
+} // namespace zelvar::cli

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Runs every fuzz target of the sanitizer build for a while (default 180 seconds each),
+# keeping what it finds in build/fuzz-corpus.
+#   tools/fuzz.sh [seconds]
+set -eu
+cd "$(dirname "$0")/.."
+seconds=${1:-180}
+
+tools/install-deps.sh
+tools/build.sh sanitize
+
+for target in fuzz_readprofile fuzz_channelnameset; do
+    corpus=build/fuzz-corpus/$target
+    mkdir -p "$corpus"
+    echo "== $target for $seconds s"
+    build/sanitize/bin/$target -max_total_time="$seconds" -print_final_stats=1 \
+        "$corpus" "tests/fuzz/corpus/$target"
+done

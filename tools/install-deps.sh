@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs the Debian 12 packages the build and the tests need, when any is missing:
+# through apt as root, or through sudo.
+set -eu
+
+packages="cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+libgl-dev fonts-dejavu-core"
+
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    run=""
+elif command -v sudo >/dev/null 2>&1; then
+    run="sudo"
+else
+    echo "These packages are missing and neither root nor sudo is available:$missing" >&2
+    exit 1
+fi
+$run env DEBIAN_FRONTEND=noninteractive apt-get update
+# shellcheck disable=SC2086
+$run env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
