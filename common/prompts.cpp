@@ -1,0 +1,67 @@
+// Qt message boxes and file dialogs behind the Prompts interface.
+#include "common/prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace zelvar {
+
+QString qtNameFilters(const QString &filter)
+{
+    if (filter.isEmpty())
+        return QString();
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts.at(i);
+        const QString patterns = QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' '));
+        // A description that already names its patterns is shown as it stands.
+        if (description.endsWith(QLatin1Char('(') + parts.at(i + 1) + QLatin1Char(')')))
+            filters << description;
+        else
+            filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+PromptAnswer QtPrompts::message(QWidget *parent, const QString &text, const QString &title, PromptButtons buttons)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text,
+                    buttons == PromptButtons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, parent);
+    return box.exec() == QMessageBox::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
+}
+
+QString QtPrompts::openFile(QWidget *parent, const FileDialogRequest &request)
+{
+    return QFileDialog::getOpenFileName(parent, request.title, request.fileName, qtNameFilters(request.filter));
+}
+
+QString QtPrompts::saveFile(QWidget *parent, const FileDialogRequest &request)
+{
+    // The windows ask their own overwrite questions where they have one.
+    return QFileDialog::getSaveFileName(parent, request.title, request.fileName, qtNameFilters(request.filter),
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
+namespace {
+Prompts *&installedPrompts()
+{
+    static Prompts *prompts = nullptr;
+    return prompts;
+}
+} // namespace
+
+Prompts &appPrompts()
+{
+    static QtPrompts qtPrompts;
+    Prompts *p = installedPrompts();
+    return p ? *p : qtPrompts;
+}
+
+void setAppPrompts(Prompts *prompts)
+{
+    installedPrompts() = prompts;
+}
+
+} // namespace zelvar
