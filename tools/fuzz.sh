@@ -9,10 +9,11 @@ seconds=${1:-180}
 tools/install-deps.sh
 tools/build.sh sanitize
 
-for target in fuzz_readprofile fuzz_channelnameset; do
+for entry in fuzz_readprofile:9000 fuzz_channelnameset:2600; do
+    target=${entry%%:*}
     corpus=build/fuzz-corpus/$target
     mkdir -p "$corpus"
     echo "== $target for $seconds s"
-    build/sanitize/bin/$target -max_total_time="$seconds" -print_final_stats=1 \
+    build/sanitize/bin/$target -max_total_time="$seconds" -max_len="${entry#*:}" -print_final_stats=1 \
         "$corpus" "tests/fuzz/corpus/$target"
 done

@@ -1,0 +1,90 @@
+// Window helpers: on-screen prompts (filters as the file dialogs take them, message boxes
+// with the text, title and buttons asked for), the shared file dialog, window presence.
+#include "common/prompts.h"
+#include "common/sharedfiledialog.h"
+#include "common/twips.h"
+#include "common/windowpresence.h"
+#include "scriptedprompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zelvar;
+
+class TestUi : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nameFilters()
+    {
+        QCOMPARE(qtNameFilters(QStringLiteral("Zelva71 Setup File(*.zff)|*.zff")),
+                 QStringLiteral("Zelva71 Setup File(*.zff)"));
+        QCOMPARE(qtNameFilters(QStringLiteral("Shows|*.tzk;*.bin|All|*.*")),
+                 QStringLiteral("Shows (*.tzk *.bin);;All (*.*)"));
+        QCOMPARE(qtNameFilters(QString()), QString());
+    }
+
+    void messageBoxShowsWhatItIsGiven()
+    {
+        QString seenText, seenTitle;
+        int buttonCount = 0;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            seenText = box->text();
+            seenTitle = box->windowTitle();
+            buttonCount = int(box->buttons().size());
+            box->button(QMessageBox::Cancel)->click();
+        });
+        QtPrompts prompts;
+        const PromptAnswer answer = prompts.message(nullptr, QStringLiteral("Any current settings will be lost,continue"),
+                                                    QStringLiteral("Zelva71 Fixture"), PromptButtons::OkCancel);
+        QCOMPARE(answer, PromptAnswer::Cancel);
+        QCOMPARE(seenText, QStringLiteral("Any current settings will be lost,continue"));
+        QCOMPARE(seenTitle, QStringLiteral("Zelva71 Fixture"));
+        QCOMPARE(buttonCount, 2);
+    }
+
+    void sharedFileDialogKeepsFilterAndName()
+    {
+        ScriptedPrompts prompts;
+        SharedFileDialog dialog(prompts);
+        prompts.paths << QStringLiteral("/shows/a.tzk") << QString() << QStringLiteral("/shows/b.bin");
+        dialog.Filter = QStringLiteral("Zelva71 DownLoad File(*.tzk)|*.tzk");
+        QCOMPARE(dialog.ShowSave(nullptr), QStringLiteral("/shows/a.tzk"));
+        QCOMPARE(dialog.ShowOpen(nullptr), QString()); // cancelled: the name stays
+        QCOMPARE(dialog.FileName, QStringLiteral("/shows/a.tzk"));
+        QCOMPARE(dialog.ShowOpen(nullptr), QStringLiteral("/shows/b.bin"));
+        QCOMPARE(prompts.calls.size(), 3);
+        QCOMPARE(prompts.calls[0].kind, PromptCall::SaveFile);
+        QCOMPARE(prompts.calls[1].filter, QStringLiteral("Zelva71 DownLoad File(*.tzk)|*.tzk"));
+        QCOMPARE(prompts.calls[1].text, QStringLiteral("/shows/a.tzk"));
+        QCOMPARE(prompts.calls[2].text, QStringLiteral("/shows/a.tzk"));
+    }
+
+    void windowPresenceIsFoundByCaption()
+    {
+        const QString caption = QStringLiteral("Presence Test %1").arg(QCoreApplication::applicationPid());
+        QVERIFY(!FindWindowA(caption));
+        {
+            WindowPresence presence(caption);
+            QVERIFY(presence.isListening());
+            QVERIFY(FindWindowA(caption));
+            QVERIFY(!FindWindowA(caption + QLatin1Char('x')));
+        }
+        QVERIFY(!FindWindowA(caption));
+    }
+
+    void twipsArePixelsTimesFifteen()
+    {
+        QCOMPARE(twipsRect(120, 120, 10935, 8415), QRect(8, 8, 729, 561));
+        QCOMPARE(twips(11880), 792);
+    }
+};
+
+QTEST_MAIN(TestUi)
+#include "tst_ui.moc"
