@@ -1,10 +1,15 @@
 #!/bin/sh
 # Installs the Debian 12 packages the build and the tests need, when any is missing:
 # through apt as root, or through sudo.
+#   tools/install-deps.sh              what building and testing need
+#   tools/install-deps.sh screenshot   also a virtual screen and a screenshot tool
 set -eu
 
 packages="cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
 libgl-dev fonts-dejavu-core"
+if [ "${1:-}" = screenshot ]; then
+    packages="$packages xvfb xauth imagemagick"
+fi
 
 missing=""
 for p in $packages; do
