@@ -1,0 +1,144 @@
+// The main window, its menu, start-up and the showing of the working windows.
+#include "shell/mainform.h"
+
+#include "common/prompts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace zelvar {
+
+MainForm::MainForm(Windows windows, Prompts &prompts, EndProgram endProgram, QWidget *parent)
+    : QMainWindow(parent), m_prompts(prompts), m_endProgram(std::move(endProgram)), m_mdiArea(new QMdiArea(this)),
+      m_kiron{std::move(windows.kiron), {}}, m_zelva71{std::move(windows.zelva71), {}},
+      m_editChName{std::move(windows.editChName), {}}
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Zelvar71Rev1.09"));
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(m_mdiArea);
+
+    QMenu *numsf = menuBar()->addMenu(QStringLiteral("&Show Forms"));
+    numsf->setObjectName(QStringLiteral("numsf"));
+    const auto item = [this, numsf](const char *name, const QString &text, void (MainForm::*slot)()) {
+        QAction *a = numsf->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, slot);
+    };
+    item("numUF", QStringLiteral("&Kiron Form"), &MainForm::showLinkWindow);
+    item("numMF", QStringLiteral("&Zelvar71 From"), &MainForm::showFixtureEditor);
+    item("numChname", QStringLiteral("&EditChName"), &MainForm::showChannelNameEditor);
+    numsf->addSeparator()->setObjectName(QStringLiteral("numNull"));
+    item("numExit", QStringLiteral("&Exit"), &MainForm::endProgram);
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::StartUp()
+{
+    show();
+    MDIForm_Load();
+    showFixtureEditor();
+}
+
+void MainForm::MDIForm_Load()
+{
+    QMdiSubWindow *frame = showChild(m_kiron);
+    frame->resize(m_mdiArea->viewport()->size());
+}
+
+void MainForm::showLinkWindow()
+{
+    showChild(m_kiron);
+}
+
+void MainForm::showFixtureEditor()
+{
+    showChild(m_zelva71);
+}
+
+void MainForm::showChannelNameEditor()
+{
+    showChild(m_editChName);
+}
+
+void MainForm::endProgram()
+{
+    if (m_endProgram) {
+        m_endProgram();
+        return;
+    }
+    // All windows go at once, without any window's unload handling: what the windows
+    // must keep (received bytes) is on disk already.
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+QMdiSubWindow *MainForm::showChild(Child &child)
+{
+    if (!child.frame) {
+        QWidget *window = child.factory(this, m_prompts);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QMdiSubWindow *frame = m_mdiArea->addSubWindow(window);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->setWindowIcon(window->windowIcon());
+        child.frame = frame;
+        // A window that closes itself leaves its frame empty: the frame goes too, once the
+        // window is gone.
+        QPointer<QMdiSubWindow> guard(frame);
+        connect(window, &QObject::destroyed, this, [guard] {
+            if (guard)
+                guard->close();
+        }, Qt::QueuedConnection);
+    }
+    QMdiSubWindow *frame = child.frame;
+    frame->show();
+    frame->raise();
+    m_mdiArea->setActiveSubWindow(frame);
+    frame->move(0, 0);
+    return frame;
+}
+
+QWidget *MainForm::windowIn(const Child &child)
+{
+    return child.frame ? child.frame->widget() : nullptr;
+}
+
+QWidget *MainForm::linkWindow() const
+{
+    return windowIn(m_kiron);
+}
+
+QWidget *MainForm::fixtureEditor() const
+{
+    return windowIn(m_zelva71);
+}
+
+QWidget *MainForm::channelNameEditor() const
+{
+    return windowIn(m_editChName);
+}
+
+QMdiSubWindow *MainForm::frameOf(const QWidget *window) const
+{
+    for (const Child *c : {&m_kiron, &m_zelva71, &m_editChName}) {
+        if (window && windowIn(*c) == window)
+            return c->frame;
+    }
+    return nullptr;
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    // Each open working window closes first, running its unload handling.
+    m_mdiArea->closeAllSubWindows();
+    event->accept();
+}
+
+} // namespace zelvar

@@ -1,0 +1,177 @@
+// The main window with stand-in working windows: start-up order and placement, each window
+// at most once, "show" from every caller, closing and re-creating, and the two ways out.
+#include "shell/mainform.h"
+#include "scriptedprompts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QtTest>
+
+using namespace zelvar;
+
+namespace {
+
+struct Counts
+{
+    int loads = 0;
+    int unloads = 0;
+};
+
+// Counts its load (construction) and unload (close) as a working window does.
+class StandIn : public QMainWindow
+{
+public:
+    StandIn(const QString &caption, QSize size, Counts &counts) : m_counts(counts)
+    {
+        setWindowTitle(caption);
+        setObjectName(caption);
+        resize(size);
+        ++m_counts.loads;
+    }
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        ++m_counts.unloads;
+        event->accept();
+    }
+
+private:
+    Counts &m_counts;
+};
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+    Counts kiron, zelva, names;
+    int ends = 0;
+    ScriptedPrompts prompts;
+
+    std::unique_ptr<MainForm> makeForm()
+    {
+        kiron = zelva = names = Counts{};
+        ends = 0;
+        MainForm::Windows windows{
+            [this](WindowNavigator *, Prompts &) -> QWidget * { return new StandIn(QStringLiteral("Kiron"), {792, 576}, kiron); },
+            [this](WindowNavigator *, Prompts &) -> QWidget * { return new StandIn(QStringLiteral("Zelva71"), {792, 580}, zelva); },
+            [this](WindowNavigator *, Prompts &) -> QWidget * { return new StandIn(QStringLiteral("EditChName"), {640, 700}, names); },
+        };
+        auto form = std::make_unique<MainForm>(windows, prompts, [this] { ++ends; });
+        form->resize(1000, 760);
+        return form;
+    }
+
+    static void trigger(MainForm &form, const char *action)
+    {
+        QAction *a = form.findChild<QAction *>(QLatin1String(action));
+        QVERIFY2(a, action);
+        a->trigger();
+    }
+
+private slots:
+    void startUpShowsTheFixtureEditorInFrontOfTheLinkWindow()
+    {
+        auto form = makeForm();
+        form->StartUp();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Zelvar71Rev1.09"));
+        QVERIFY(form->linkWindow());
+        QVERIFY(form->fixtureEditor());
+        QVERIFY(!form->channelNameEditor());
+        QCOMPARE(form->mdiArea()->activeSubWindow(), form->frameOf(form->fixtureEditor()));
+        QCOMPARE(form->frameOf(form->linkWindow())->size(), form->mdiArea()->viewport()->size());
+        QCOMPARE(form->frameOf(form->fixtureEditor())->pos(), QPoint(0, 0));
+        const QList<QMdiSubWindow *> order = form->mdiArea()->subWindowList(QMdiArea::StackingOrder);
+        QCOMPARE(order.last(), form->frameOf(form->fixtureEditor()));
+        QCOMPARE(kiron.loads, 1);
+        QCOMPARE(zelva.loads, 1);
+    }
+
+    void eachWindowExistsOnceAndIsCreatedAnewAfterClosing()
+    {
+        auto form = makeForm();
+        form->StartUp();
+        trigger(*form, "numChname");
+        QWidget *first = form->channelNameEditor();
+        QVERIFY(first);
+        form->frameOf(first)->move(40, 30);
+        trigger(*form, "numChname");
+        QCOMPARE(form->channelNameEditor(), first);
+        QCOMPARE(names.loads, 1);
+        QCOMPARE(form->frameOf(first)->pos(), QPoint(0, 0));
+        QCOMPARE(form->mdiArea()->activeSubWindow(), form->frameOf(first));
+
+        // The window closes itself (its own Exit button): its frame goes with it.
+        first->close();
+        QTRY_VERIFY(!form->channelNameEditor());
+        QTRY_COMPARE(form->mdiArea()->subWindowList().size(), 2);
+        QCOMPARE(names.unloads, 1);
+        trigger(*form, "numChname");
+        QVERIFY(form->channelNameEditor());
+        QCOMPARE(names.loads, 2);
+
+        // Closed through its frame's close box: unload runs, and it comes back anew.
+        form->frameOf(form->fixtureEditor())->close();
+        QTRY_VERIFY(!form->fixtureEditor());
+        QCOMPARE(zelva.unloads, 1);
+        form->showFixtureEditor();
+        QCOMPARE(zelva.loads, 2);
+    }
+
+    void showKeepsTheSizeAndReturnsToTheCorner()
+    {
+        auto form = makeForm();
+        form->StartUp();
+        QMdiSubWindow *frame = form->frameOf(form->linkWindow());
+        frame->setGeometry(50, 60, 400, 300);
+        trigger(*form, "numUF");
+        QCOMPARE(frame->geometry(), QRect(0, 0, 400, 300));
+        QCOMPARE(form->mdiArea()->activeSubWindow(), frame);
+        trigger(*form, "numMF");
+        QCOMPARE(form->mdiArea()->activeSubWindow(), form->frameOf(form->fixtureEditor()));
+        QCOMPARE(kiron.loads, 1);
+    }
+
+    void exitEndsAtOnceWithoutUnloads()
+    {
+        auto form = makeForm();
+        form->StartUp();
+        trigger(*form, "numExit");
+        QCOMPARE(ends, 1);
+        QCOMPARE(kiron.unloads + zelva.unloads + names.unloads, 0);
+    }
+
+    void closingTheMainWindowUnloadsEveryChild()
+    {
+        auto form = makeForm();
+        form->StartUp();
+        form->showChannelNameEditor();
+        QVERIFY(form->close());
+        QCOMPARE(kiron.unloads, 1);
+        QCOMPARE(zelva.unloads, 1);
+        QCOMPARE(names.unloads, 1);
+        QCOMPARE(ends, 0);
+    }
+
+    void menuTexts()
+    {
+        auto form = makeForm();
+        const QMenu *menu = form->findChild<QMenu *>(QStringLiteral("numsf"));
+        QVERIFY(menu);
+        QCOMPARE(menu->title(), QStringLiteral("&Show Forms"));
+        QStringList texts;
+        for (const QAction *a : menu->actions())
+            texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(texts, (QStringList{QStringLiteral("&Kiron Form"), QStringLiteral("&Zelvar71 From"),
+                                     QStringLiteral("&EditChName"), QStringLiteral("-"), QStringLiteral("&Exit")}));
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
