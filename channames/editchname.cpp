@@ -1,0 +1,293 @@
+// The channel-name editor window.
+#include "channames/editchname.h"
+
+#include "channames/channelnamefiles.h"
+#include "common/navigation.h"
+#include "common/programfolder.h"
+#include "common/prompts.h"
+#include "common/twips.h"
+
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QTableWidget>
+
+namespace zelvar {
+
+namespace {
+
+constexpr int GridWidth = 5655; // twips
+constexpr int HeaderRowHeight = 500;
+constexpr int NameColumn = 1;
+// The window's inner area: the controls' places plus a margin like the grid's top one.
+constexpr int InnerWidth = 9360;
+constexpr int InnerHeight = 9735;
+
+const QString Caption = QStringLiteral("Edit Channel Name Rev1.09");
+const QString BoxTitle = QStringLiteral("Edit Channel Name");
+
+// A name read from a file may hold NUL characters; a cell shows the text up to the first
+// one, so an entry never set looks empty and never reaches the cell editor as NULs.
+QString cellText(const QString &name)
+{
+    const qsizetype nul = name.indexOf(QChar(u'\0'));
+    return nul < 0 ? name : name.left(nul);
+}
+
+QTableWidgetItem *newCell(const QString &text)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+} // namespace
+
+EditChName::EditChName(WindowNavigator *navigator, Prompts &prompts, QWidget *parent)
+    : QMainWindow(parent), m_navigator(navigator), m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("EditChName"));
+    setWindowTitle(Caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *central = new QWidget(this);
+    central->setMinimumSize(twips(InnerWidth), twips(InnerHeight));
+    setCentralWidget(central);
+
+    m_grid = new QTableWidget(ChannelNameCount, 2, central);
+    m_grid->setObjectName(QStringLiteral("ChMSFlexGrid"));
+    m_grid->setGeometry(twipsRect(2040, 240, GridWidth, 9255));
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_grid->setTabKeyNavigation(false);
+    m_grid->verticalHeader()->hide();
+    // Rows as tight as a grid's, so that a screenful shows as many names as it can.
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid->horizontalHeader()->setSectionsClickable(false);
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+    // Laid over a cell of the grid's viewport, so it scrolls and clips with the cells.
+    m_editor = new QLineEdit(m_grid->viewport());
+    m_editor->setObjectName(QStringLiteral("ChTextEdit"));
+    m_editor->setFrame(false);
+    // A thin highlight line tells the edited cell from the others; a full frame would not
+    // fit a row's height.
+    m_editor->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(highlight); padding-left: 1px; }"));
+    // The files hold one Latin-1 byte per character: anything else could not be stored.
+    m_editor->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]*")), m_editor));
+
+    m_save = new QPushButton(QStringLiteral("Save"), central);
+    m_save->setObjectName(QStringLiteral("ChSave"));
+    m_save->setGeometry(twipsRect(8160, 600, 975, 495));
+    m_exit = new QPushButton(QStringLiteral("Exit"), central);
+    m_exit->setObjectName(QStringLiteral("Command1"));
+    m_exit->setGeometry(twipsRect(8160, 1200, 975, 495));
+    m_init = new QPushButton(QStringLiteral("Init"), central);
+    m_init->setObjectName(QStringLiteral("Init"));
+    m_init->setGeometry(twipsRect(8040, 6240, 975, 495));
+
+    QMenu *windows = menuBar()->addMenu(QStringLiteral("&Windows"));
+    windows->setObjectName(QStringLiteral("mainWi"));
+    QAction *showLink = windows->addAction(QStringLiteral("Show &Kiron"));
+    showLink->setObjectName(QStringLiteral("eSu"));
+    QAction *showEditor = windows->addAction(QStringLiteral("Show &Zelvar71"));
+    showEditor->setObjectName(QStringLiteral("eSM"));
+    windows->addSeparator()->setObjectName(QStringLiteral("eNULL"));
+    QAction *exitProgram = windows->addAction(QStringLiteral("&Exit"));
+    exitProgram->setObjectName(QStringLiteral("eExit"));
+
+    connect(m_grid, &QTableWidget::cellClicked, this, [this] { ChMSFlexGrid_Click(); });
+    connect(m_grid, &QTableWidget::currentCellChanged, this, [this] { ChMSFlexGrid_LeaveCell(); });
+    connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeEditor(); });
+    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeEditor(); });
+    connect(m_save, &QPushButton::clicked, this, [this] { ChSave_Click(); });
+    connect(m_exit, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(m_init, &QPushButton::clicked, this, [this] { Init_Click(); });
+    connect(showLink, &QAction::triggered, this, [this] { eSu_Click(); });
+    connect(showEditor, &QAction::triggered, this, [this] { eSM_Click(); });
+    connect(exitProgram, &QAction::triggered, this, [this] { eExit_Click(); });
+    m_editor->installEventFilter(this);
+    m_grid->installEventFilter(this);
+
+    resize(twips(InnerWidth), twips(InnerHeight) + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+EditChName::~EditChName()
+{
+    // The editor may still hold the focus while the children go: no handler runs then.
+    m_editor->removeEventFilter(this);
+    m_grid->removeEventFilter(this);
+}
+
+void EditChName::Form_Load()
+{
+    const int columnWidth = (GridWidth - 100) / 2;
+    m_grid->setColumnWidth(0, twips(columnWidth - 230));
+    m_grid->setColumnWidth(NameColumn, twips(columnWidth));
+    m_grid->horizontalHeader()->setFixedHeight(twips(HeaderRowHeight));
+    m_grid->setHorizontalHeaderLabels({QStringLiteral("Channel ID"), QStringLiteral("Channel Name")});
+    for (int row = 0; row < ChannelNameCount; ++row) {
+        m_grid->setItem(row, 0, newCell(QString::number(row + 1)));
+        m_grid->setItem(row, NameColumn, newCell(QString()));
+    }
+    m_editor->hide();
+    m_grid->setCurrentCell(0, NameColumn);
+
+    const QString folder = programFolder();
+    const Outcome read =
+        ReadChannelNameSet(folder, m_table, [this](int entry, const QString &text) { showName(entry, text); });
+    if (!read) {
+        // The built-in names now stand in for whatever the file holds; a Save would
+        // replace it, so the user has to know.
+        m_prompts.message(this,
+                          read.reason() + QStringLiteral("\n\nThe built-in names are shown instead.\nFolder: ") +
+                              folder,
+                          BoxTitle, PromptButtons::Ok);
+    }
+}
+
+void EditChName::showName(int entry, const QString &text)
+{
+    m_grid->item(entry, NameColumn)->setText(cellText(text));
+}
+
+void EditChName::ChMSFlexGrid_Click()
+{
+    openEditor();
+}
+
+void EditChName::openEditor()
+{
+    const int row = m_grid->currentRow();
+    if (m_grid->currentColumn() < NameColumn || row < BuiltInNameCount)
+        return;
+    m_editRow = row;
+    m_editor->setMaxLength(ChannelNameLength);
+    m_editor->setText(m_grid->item(row, NameColumn)->text());
+    m_editor->setCursorPosition(int(m_editor->text().size()));
+    placeEditor();
+    m_editor->show();
+    m_editor->raise();
+    m_editor->setFocus(Qt::OtherFocusReason);
+}
+
+void EditChName::placeEditor()
+{
+    if (m_editRow >= 0)
+        m_editor->setGeometry(m_grid->visualItemRect(m_grid->item(m_editRow, NameColumn)));
+}
+
+void EditChName::commitEdit()
+{
+    const QString text = m_editor->text();
+    m_grid->item(m_editRow, NameColumn)->setText(text);
+    m_table.setName(m_editRow, text);
+}
+
+void EditChName::closeEditor()
+{
+    m_editRow = -1;
+    // Hiding the focused editor would pass the focus on to the next button.
+    if (m_editor->hasFocus())
+        m_grid->setFocus(Qt::OtherFocusReason);
+    m_editor->hide();
+    m_editor->clear();
+}
+
+void EditChName::ChTextEdit_LostFocus()
+{
+    if (m_editRow < 0)
+        return;
+    if (!m_editor->text().isEmpty())
+        commitEdit();
+    closeEditor();
+}
+
+void EditChName::ChMSFlexGrid_LeaveCell()
+{
+    if (m_editRow < 0)
+        return;
+    commitEdit();
+    closeEditor();
+}
+
+bool EditChName::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_editor) {
+        if (event->type() == QEvent::FocusOut) {
+            // Opening a menu or switching to another program keeps the edit open.
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+                ChTextEdit_LostFocus();
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_grid->setFocus(Qt::OtherFocusReason); // commits as any loss of focus does
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                closeEditor();
+                return true;
+            }
+        }
+    } else if (watched == m_grid && event->type() == QEvent::KeyPress && m_editRow < 0) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2) {
+            openEditor();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void EditChName::ChSave_Click()
+{
+    const QString folder = programFolder();
+    const Outcome saved = SaveChannelNames(folder, m_table);
+    if (!saved) {
+        m_prompts.message(this,
+                          QStringLiteral("The channel names were not saved completely.\n\n") + saved.reason() +
+                              QStringLiteral("\n\nFolder: ") + folder,
+                          BoxTitle, PromptButtons::Ok);
+    }
+}
+
+void EditChName::Command1_Click()
+{
+    close();
+}
+
+void EditChName::Init_Click()
+{
+    m_table.LoadDefaultNames([this](int entry, const QString &text) { showName(entry, text); });
+}
+
+void EditChName::eSu_Click()
+{
+    if (m_navigator)
+        m_navigator->showLinkWindow();
+}
+
+void EditChName::eSM_Click()
+{
+    if (m_navigator)
+        m_navigator->showFixtureEditor();
+}
+
+void EditChName::eExit_Click()
+{
+    if (m_navigator)
+        m_navigator->endProgram();
+}
+
+} // namespace zelvar

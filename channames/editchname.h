@@ -1,0 +1,60 @@
+// The channel-name editor window: shows the 256 channel-function names, lets the user
+// rename entries 59 to 255, restore the built-in names and save both name files.
+#pragma once
+
+#include "channames/channelnametable.h"
+
+#include <QMainWindow>
+
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace zelvar {
+
+class Prompts;
+class WindowNavigator;
+
+class EditChName : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // `navigator` may be null (the window shown alone); the "&Windows" menu then does nothing.
+    EditChName(WindowNavigator *navigator, Prompts &prompts, QWidget *parent = nullptr);
+    ~EditChName() override;
+
+    const ChannelNameTable &table() const { return m_table; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Form_Load();
+    void ChMSFlexGrid_Click();
+    void ChMSFlexGrid_LeaveCell();
+    void ChTextEdit_LostFocus();
+    void ChSave_Click();
+    void Command1_Click();
+    void Init_Click();
+    void eSu_Click();
+    void eSM_Click();
+    void eExit_Click();
+
+    void showName(int entry, const QString &text);
+    void openEditor();
+    void commitEdit();
+    void closeEditor();
+    void placeEditor();
+
+    WindowNavigator *m_navigator;
+    Prompts &m_prompts;
+    ChannelNameTable m_table;
+    QTableWidget *m_grid;
+    QLineEdit *m_editor;
+    QPushButton *m_save;
+    QPushButton *m_exit;
+    QPushButton *m_init;
+    int m_editRow = -1; // the row the cell editor is open on; -1 while browsing
+};
+
+} // namespace zelvar
