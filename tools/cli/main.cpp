@@ -8,7 +8,8 @@ namespace {
 const char *const Usage =
     "usage: zelvar71-cli COMMAND ...\n"
     "  zff show FILE      print a fixture profile (.zff) as JSON\n"
-    "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n";
+    "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n"
+    "  compose -o SET.tzk [--names ChNameDown.fix] A.zff ...  write a download set\n";
 
 } // namespace
 
@@ -26,6 +27,8 @@ int main(int argc, char *argv[])
         return zelvar::cli::zffShow(rest, out, err);
     if (command == QLatin1String("names init"))
         return zelvar::cli::namesInit(rest, out, err);
+    if (args.value(0) == QLatin1String("compose"))
+        return zelvar::cli::compose(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("help")) {
         out << Usage;
         return 0;
