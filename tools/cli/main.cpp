@@ -8,7 +8,9 @@ namespace {
 const char *const Usage =
     "usage: zelvar71-cli COMMAND ...\n"
     "  zff show FILE      print a fixture profile (.zff) as JSON\n"
-    "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n";
+    "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n"
+    "  stick list|read NAME FILE|write FILE|del NAME|format\n"
+    "                     the Pelkom USB stick's file commands\n";
 
 } // namespace
 
@@ -26,6 +28,8 @@ int main(int argc, char *argv[])
         return zelvar::cli::zffShow(rest, out, err);
     if (command == QLatin1String("names init"))
         return zelvar::cli::namesInit(rest, out, err);
+    if (args.value(0) == QLatin1String("stick"))
+        return zelvar::cli::stick(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("help")) {
         out << Usage;
         return 0;
