@@ -29,6 +29,8 @@ public:
         qunsetenv("ZELVAR71_SIM_STICK_PAD");
         qunsetenv("ZELVAR71_SIM_LINK_OUT");
         qunsetenv("ZELVAR71_SIM_LINK_IN");
+        qunsetenv("ZELVAR71_SIM_LINK_CHUNK");
+        qunsetenv("ZELVAR71_SIM_LINK_INTERVAL");
     }
     ~UsbSimulator()
     {
@@ -38,6 +40,10 @@ public:
         qunsetenv("ZELVAR71_SIM_FAULTS");
         qunsetenv("ZELVAR71_SIM_STICK_REPLY");
         qunsetenv("ZELVAR71_SIM_STICK_PAD");
+        qunsetenv("ZELVAR71_SIM_LINK_OUT");
+        qunsetenv("ZELVAR71_SIM_LINK_IN");
+        qunsetenv("ZELVAR71_SIM_LINK_CHUNK");
+        qunsetenv("ZELVAR71_SIM_LINK_INTERVAL");
     }
 
     void setDevices(const QByteArray &descriptions) { qputenv("ZELVAR71_SIM_DEVICES", descriptions); }
@@ -45,6 +51,15 @@ public:
     // The stick answers every command with these bytes instead of its own reply.
     void setStickReply(const QByteArray &hexBytes) { qputenv("ZELVAR71_SIM_STICK_REPLY", hexBytes); }
     void setStickPadding(bool on) { qputenv("ZELVAR71_SIM_STICK_PAD", on ? "1" : "0"); }
+    // The link appends what it is sent to `out` and hands out the bytes of `in`, `chunk`
+    // bytes every `intervalMs` from the moment it is opened.
+    void setLinkFiles(const QString &out, const QString &in, int chunk = 64, int intervalMs = 10)
+    {
+        qputenv("ZELVAR71_SIM_LINK_OUT", QFile::encodeName(out));
+        qputenv("ZELVAR71_SIM_LINK_IN", QFile::encodeName(in));
+        qputenv("ZELVAR71_SIM_LINK_CHUNK", QByteArray::number(chunk));
+        qputenv("ZELVAR71_SIM_LINK_INTERVAL", QByteArray::number(intervalMs));
+    }
 
     QString folder() const { return m_dir.path(); }
     QString stickFolder() const { return m_dir.filePath(QStringLiteral("stick")); }
