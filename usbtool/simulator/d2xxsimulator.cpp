@@ -160,6 +160,8 @@ SIM_EXPORT FT_STATUS FT_Close(FT_HANDLE handle)
 
 SIM_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void *buffer, DWORD count, DWORD *written)
 {
+    if (!buffer)
+        count = 0;
     std::unique_lock<std::mutex> lock(simulatorLock());
     const std::shared_ptr<Device> device = deviceOf(handle);
     DWORD done = 0;
@@ -174,6 +176,8 @@ SIM_EXPORT FT_STATUS FT_Write(FT_HANDLE handle, void *buffer, DWORD count, DWORD
 
 SIM_EXPORT FT_STATUS FT_Read(FT_HANDLE handle, void *buffer, DWORD count, DWORD *received)
 {
+    if (!buffer)
+        count = 0;
     std::unique_lock<std::mutex> lock(simulatorLock());
     const std::shared_ptr<Device> device = deviceOf(handle);
     DWORD got = 0;
