@@ -9,7 +9,9 @@ const char *const Usage =
     "usage: zelvar71-cli COMMAND ...\n"
     "  zff show FILE      print a fixture profile (.zff) as JSON\n"
     "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n"
-    "  compose -o SET.tzk [--names ChNameDown.fix] A.zff ...  write a download set\n";
+    "  compose -o SET.tzk [--names ChNameDown.fix] A.zff ...  write a download set\n"
+    "  stick list|read NAME FILE|write FILE|del NAME|format\n"
+    "                     the Pelkom USB stick's file commands\n";
 
 } // namespace
 
@@ -29,6 +31,8 @@ int main(int argc, char *argv[])
         return zelvar::cli::namesInit(rest, out, err);
     if (args.value(0) == QLatin1String("compose"))
         return zelvar::cli::compose(args.mid(1), out, err);
+    if (args.value(0) == QLatin1String("stick"))
+        return zelvar::cli::stick(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("help")) {
         out << Usage;
         return 0;

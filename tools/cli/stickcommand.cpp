@@ -1,0 +1,135 @@
+// zelvar71-cli stick ...: the Pelkom stick's file commands from a terminal, through the
+// same commands as the transfer dialog; the tool's messages go to stderr.
+#include "commands.h"
+
+#include "common/prompts.h"
+#include "usbtool/devicelibrary.h"
+#include "usbtool/stickcommands.h"
+#include "usbtool/stickpanel.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace zelvar::cli {
+
+namespace {
+
+const char *const StickUsage = "usage: zelvar71-cli stick list\n"
+                               "       zelvar71-cli stick read NAME FILE\n"
+                               "       zelvar71-cli stick write FILE\n"
+                               "       zelvar71-cli stick del NAME\n"
+                               "       zelvar71-cli stick format\n";
+
+class StderrPrompts : public Prompts
+{
+public:
+    explicit StderrPrompts(QTextStream &err) : m_err(err) {}
+    PromptAnswer message(QWidget *, const QString &text, const QString &, PromptButtons) override
+    {
+        m_err << text << "\n";
+        m_err.flush();
+        return PromptAnswer::Ok;
+    }
+    QString openFile(QWidget *, const FileDialogRequest &) override { return QString(); }
+    QString saveFile(QWidget *, const FileDialogRequest &) override { return QString(); }
+
+private:
+    QTextStream &m_err;
+};
+
+// The dialog's part, played by the command line: the selection and the chosen file are
+// the arguments, the file list is printed, messages go to stderr.
+class TerminalPanel : public StickPanel
+{
+public:
+    TerminalPanel(QTextStream &err, std::optional<QString> selected, QString path)
+        : m_err(err), m_selected(std::move(selected)), m_path(std::move(path))
+    {
+    }
+
+    QStringList items;
+
+    void SetStickButtons(bool) override {}
+    void clearFileList() override { items.clear(); }
+    void addFileListItem(const QString &text) override { items << text; }
+    std::optional<QString> selectedFileListItem() const override { return m_selected; }
+    void showPath(const QString &) override {}
+    void setProgressRange(int) override {}
+    void setProgressPosition(int) override {}
+    void setProgressStep(int) override {}
+    void stepProgress() override {}
+    QString chooseFile(FileChoice, const QString &, const QString &) override { return m_path; }
+    void showMessage(const QString &text) override
+    {
+        m_err << text << "\n";
+        m_err.flush();
+    }
+
+private:
+    QTextStream &m_err;
+    std::optional<QString> m_selected;
+    QString m_path;
+};
+
+} // namespace
+
+int stick(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const QString command = args.value(0);
+    // Each command and the number of arguments it takes.
+    const QHash<QString, int> operandCounts{{QStringLiteral("list"), 0},
+                                            {QStringLiteral("read"), 2},
+                                            {QStringLiteral("write"), 1},
+                                            {QStringLiteral("del"), 1},
+                                            {QStringLiteral("format"), 0}};
+    const int operands = operandCounts.value(command, -1);
+    if (operands < 0 || args.size() != operands + 1) {
+        err << StickUsage;
+        return ExitUsage;
+    }
+
+    std::optional<QString> selected;
+    QString path;
+    if (command == QLatin1String("read") || command == QLatin1String("del"))
+        selected = args.at(1);
+    if (command == QLatin1String("read"))
+        path = args.at(2);
+    if (command == QLatin1String("write"))
+        path = args.at(1);
+
+    StderrPrompts prompts(err);
+    DeviceLibrary device(prompts);
+    device.BindDeviceLibrary();
+    TerminalPanel panel(err, selected, path);
+    StickCommands commands(device, panel);
+
+    Outcome result;
+    if (command == QLatin1String("list"))
+        result = commands.listFiles();
+    else if (command == QLatin1String("read"))
+        result = commands.readFile();
+    else if (command == QLatin1String("write"))
+        result = commands.writeFile();
+    else if (command == QLatin1String("del"))
+        result = commands.deleteFile();
+    else
+        result = commands.formatStick();
+
+    if (!result) {
+        err << "zelvar71-cli: stick " << command << ": " << result.reason() << "\n";
+        return ExitFailure;
+    }
+    if (command == QLatin1String("list")) {
+        // In the order the dialog's sorted list shows them.
+        std::sort(panel.items.begin(), panel.items.end(), [](const QString &a, const QString &b) {
+            const int c = a.compare(b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        });
+        for (const QString &item : panel.items)
+            out << item << "\n";
+    }
+    return 0;
+}
+
+} // namespace zelvar::cli

@@ -1,0 +1,101 @@
+// The D2XX driver library bound at run time: its 17 entry points resolved into typed
+// pointers, one wrapper per function the tool calls, and the search that opens the interface.
+#pragma once
+
+#include "usbtool/d2xx.h"
+
+#include <QByteArray>
+#include <QString>
+
+class QWidget;
+
+namespace zelvar {
+
+class Prompts;
+
+// The two interface models, told apart by the description the library reports.
+inline constexpr char LinkDescription[] = "kzt_usb_dmx";
+inline constexpr char StickDescription[] = "kzt_dmx20";
+
+inline constexpr d2xx::ULONG LinkBitRate = 38400;
+inline constexpr d2xx::ULONG StickBitRate = 1000000;
+
+// Status the wrappers return when their entry point was never resolved.
+inline constexpr d2xx::FT_STATUS EntryPointMissing = 1;
+
+class DeviceLibrary
+{
+public:
+    // Messages go to `prompts` as boxes with no title and an OK button.
+    explicit DeviceLibrary(Prompts &prompts);
+    DeviceLibrary(const DeviceLibrary &) = delete;
+    DeviceLibrary &operator=(const DeviceLibrary &) = delete;
+
+    void setMessageParent(QWidget *parent) { m_parent = parent; }
+
+    // The library file: the one named by ZELVAR71_D2XX, else libftd2xx.so.
+    static QString libraryPath();
+
+    // Loads the library and resolves the entry points in their fixed order, stopping with
+    // a message at the first that fails. Meant to run once per run.
+    void BindDeviceLibrary();
+    bool isLoaded() const { return m_library != nullptr; }
+
+    // Finds the first "kzt_usb_dmx" or "kzt_dmx20" device and opens it; the caller learns
+    // whether it answers from its first write.
+    void OpenInterface(d2xx::ULONG bitRate);
+    void CloseInterface();
+
+    d2xx::FT_HANDLE handle() const { return m_handle; }
+
+    // One wrapper per called function: the library's status unchanged, or a message and
+    // EntryPointMissing when the entry point is empty.
+    d2xx::FT_STATUS listDevices(void *arg1, void *arg2, d2xx::DWORD flags);
+    d2xx::FT_STATUS open(char *description, d2xx::DWORD flags);
+    d2xx::FT_STATUS close();
+    d2xx::FT_STATUS write(const char *buffer, d2xx::DWORD count, d2xx::DWORD *written);
+    d2xx::FT_STATUS read(char *buffer, d2xx::DWORD count, d2xx::DWORD *received);
+    d2xx::FT_STATUS setTimeouts(d2xx::ULONG readMs, d2xx::ULONG writeMs);
+    d2xx::FT_STATUS setBitRate(d2xx::ULONG bitRate);
+    d2xx::FT_STATUS setDataFormat(d2xx::UCHAR wordLength, d2xx::UCHAR stopBits, d2xx::UCHAR parity);
+    d2xx::FT_STATUS setFlowControl(d2xx::USHORT flow, d2xx::UCHAR xon, d2xx::UCHAR xoff);
+    d2xx::FT_STATUS raiseRts();
+    d2xx::FT_STATUS lowerRts();
+
+    // Shows `text` as the tool's message box. Safe from a worker thread: the box then
+    // opens on the application's thread while the worker waits.
+    void showMessage(const QString &text);
+
+private:
+    template <typename Fn>
+    bool resolve(const char *name, Fn &slot);
+
+    struct EntryPoints
+    {
+        d2xx::FT_ListDevices_t listDevices = nullptr;
+        d2xx::FT_Write_t write = nullptr;
+        d2xx::FT_Read_t read = nullptr;
+        d2xx::FT_Open_t open = nullptr;
+        d2xx::FT_OpenEx_t openEx = nullptr;
+        d2xx::FT_Close_t close = nullptr;
+        d2xx::FT_SetTimeouts_t setTimeouts = nullptr;
+        d2xx::FT_SetBaudRate_t setBaudRate = nullptr;
+        d2xx::FT_SetDataCharacteristics_t setDataCharacteristics = nullptr;
+        d2xx::FT_SetFlowControl_t setFlowControl = nullptr;
+        d2xx::FT_ResetDevice_t resetDevice = nullptr;
+        d2xx::FT_SetRts_t setRts = nullptr;
+        d2xx::FT_ClrRts_t clrRts = nullptr;
+        d2xx::FT_SetDtr_t setDtr = nullptr;
+        d2xx::FT_ClrDtr_t clrDtr = nullptr;
+        d2xx::FT_Purge_t purge = nullptr;
+        d2xx::FT_GetStatus_t getStatus = nullptr;
+    };
+
+    Prompts &m_prompts;
+    QWidget *m_parent = nullptr;
+    void *m_library = nullptr;
+    EntryPoints m_fn;
+    d2xx::FT_HANDLE m_handle = nullptr;
+};
+
+} // namespace zelvar

@@ -1,0 +1,312 @@
+// The stick's file commands on top of DeviceLibrary, with the window behind StickPanel.
+#include "usbtool/stickcommands.h"
+
+#include "common/bytes.h"
+#include "common/filestore.h"
+#include "usbtool/devicelibrary.h"
+#include "usbtool/stickpanel.h"
+#include "usbtool/stickprotocol.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QThread>
+
+#include <algorithm>
+
+namespace zelvar {
+
+using namespace d2xx;
+
+namespace {
+
+const QString SendFileTitle = QStringLiteral("Send file");
+
+QString fileError(const QString &action, const QString &path, const QString &error)
+{
+    return QStringLiteral("Cannot %1 %2: %3").arg(action, QFileInfo(path).fileName(), error);
+}
+
+// The stick keeps lengths as 32 bits and hands back only those below 2^31.
+constexpr qint64 MaxStickFileSize = 0x7FFFFFFF;
+
+} // namespace
+
+StickCommands::StickCommands(DeviceLibrary &device, StickPanel &panel) : m_device(device), m_panel(panel) {}
+
+bool StickCommands::send(const QByteArray &bytes)
+{
+    DWORD written = 0;
+    const FT_STATUS status = m_device.write(bytes.constData(), DWORD(bytes.size()), &written);
+    // A write that times out part-way leaves the stick with half a block: as good as failed.
+    return status == FT_OK && written == DWORD(bytes.size());
+}
+
+std::optional<QByteArray> StickCommands::receive(int count)
+{
+    QByteArray buffer(count, '\0');
+    DWORD received = 0;
+    if (m_device.read(buffer.data(), DWORD(count), &received) != FT_OK)
+        return std::nullopt;
+    // Never trust a count beyond what was asked for.
+    buffer.truncate(qsizetype(std::min<DWORD>(received, DWORD(count))));
+    return buffer;
+}
+
+std::optional<QByteArray> StickCommands::receiveWithRts(int count)
+{
+    m_device.raiseRts();
+    std::optional<QByteArray> bytes = receive(count);
+    m_device.lowerRts();
+    return bytes;
+}
+
+Outcome StickCommands::listFiles()
+{
+    m_device.CloseInterface();
+    m_panel.SetStickButtons(false);
+    m_device.OpenInterface(StickBitRate);
+    m_panel.clearFileList();
+    const Outcome listed = runListing();
+    m_device.lowerRts();
+    m_panel.SetStickButtons(true);
+    return listed;
+}
+
+Outcome StickCommands::runListing()
+{
+    if (!send(StickCommand::directory().bytes()))
+        return Outcome::failure(QStringLiteral("the stick did not take the listing command"));
+    // RTS stays raised from the reply through the listing.
+    m_device.raiseRts();
+    const std::optional<QByteArray> reply = receive(StickReplySize);
+    if (!reply || reply->size() < StickReplySize)
+        return Outcome::failure(QStringLiteral("the stick did not answer the listing command"));
+    const std::optional<int> entries = listingEntryCount(*reply);
+    if (!entries) {
+        const quint32 length = loadU32be(reply->constData()) & 0x00FFFFFFu;
+        if (length / DirectoryEntrySize == 0)
+            return Outcome::success(); // an empty stick
+        return Outcome::failure(QStringLiteral("the stick reports %1 files; at most %2 can be listed")
+                                    .arg(length / DirectoryEntrySize)
+                                    .arg(MaxDirectoryEntries));
+    }
+    const std::optional<QByteArray> listing = receive(*entries * DirectoryEntrySize);
+    if (!listing)
+        return Outcome::failure(QStringLiteral("the listing could not be read"));
+    // Only entries that arrived in full.
+    const int complete = int(listing->size() / DirectoryEntrySize);
+    for (int i = 0; i < complete; ++i)
+        m_panel.addFileListItem(DirectoryEntry::decode(listing->constData() + i * DirectoryEntrySize).listText());
+    if (complete < *entries)
+        return Outcome::failure(QStringLiteral("the listing ended after %1 of %2 files").arg(complete).arg(*entries));
+    return Outcome::success();
+}
+
+Outcome StickCommands::readFile()
+{
+    m_device.CloseInterface();
+    const std::optional<QString> selected = m_panel.selectedFileListItem();
+    if (!selected) {
+        m_panel.SetStickButtons(true);
+        return Outcome::failure(QStringLiteral("no file is selected"));
+    }
+    const QByteArray block = StickCommand::read(splitStickFileName(*selected)).bytes();
+    const QString path = m_panel.chooseFile(FileChoice::Save, SendFileTitle, *selected);
+    if (path.isEmpty()) {
+        m_panel.SetStickButtons(true);
+        return Outcome::failure(QStringLiteral("no file was chosen"));
+    }
+    m_panel.SetStickButtons(false);
+    m_device.OpenInterface(StickBitRate);
+    const Outcome copied = copyFromStick(block, path);
+    m_panel.SetStickButtons(true);
+    return copied;
+}
+
+Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &path)
+{
+    if (!send(block))
+        return Outcome::failure(QStringLiteral("the stick did not take the read command"));
+    m_panel.showPath(path);
+
+    // The old file stays until the stick has answered with a length and its bytes are in.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QString reason = fileError(QStringLiteral("write"), path, file.errorString());
+        m_panel.showMessage(reason);
+        return Outcome::failure(reason);
+    }
+    const std::optional<QByteArray> reply = receiveWithRts(StickReplySize);
+    if (!reply) {
+        file.cancelWriting();
+        return Outcome::failure(QStringLiteral("the stick did not answer the read command"));
+    }
+    const std::optional<quint32> length = readReplyLength(*reply);
+    if (!length) {
+        // An empty file on the stick is copied as an empty file.
+        const bool empty = reply->size() == StickReplySize && loadU32be(reply->constData()) == 0;
+        if (!empty) {
+            file.cancelWriting();
+            return Outcome::failure(QStringLiteral("the stick refused to read %1").arg(QFileInfo(path).fileName()));
+        }
+    }
+    const quint32 size = length.value_or(0);
+
+    m_panel.setProgressRange(int(size));
+    m_panel.setProgressPosition(0);
+    m_panel.setProgressStep(StickReadBlockSize);
+    quint32 total = 0;
+    quint32 kept = 0;
+    while (total < size) {
+        const std::optional<QByteArray> bytes = receiveWithRts(StickReadBlockSize);
+        if (!bytes)
+            break;
+        // Bytes past the announced length are padding, not part of the file.
+        const qsizetype keep = std::min<qsizetype>(bytes->size(), qsizetype(size - kept));
+        if (file.write(bytes->constData(), keep) != keep) {
+            const QString reason = fileError(QStringLiteral("write"), path, file.errorString());
+            file.cancelWriting();
+            m_panel.showMessage(reason);
+            return Outcome::failure(reason);
+        }
+        kept += quint32(keep);
+        if (bytes->size() == StickReadBlockSize) {
+            m_panel.stepProgress();
+            total += StickReadBlockSize;
+        } else {
+            total += quint32(bytes->size());
+            m_panel.setProgressPosition(0);
+            break;
+        }
+    }
+    if (!file.commit()) {
+        const QString reason = fileError(QStringLiteral("write"), path, file.errorString());
+        m_panel.showMessage(reason);
+        return Outcome::failure(reason);
+    }
+    if (kept < size) {
+        const QString reason = QStringLiteral("Read is incomplete: %1 of %2 bytes received!").arg(kept).arg(size);
+        m_panel.showMessage(reason);
+        return Outcome::failure(reason);
+    }
+    return Outcome::success();
+}
+
+Outcome StickCommands::writeFile()
+{
+    const QString path = m_panel.chooseFile(FileChoice::Open, SendFileTitle, QString());
+    if (path.isEmpty())
+        return Outcome::failure(QStringLiteral("no file was chosen"));
+    m_panel.showPath(path);
+    return copyToStick(path);
+}
+
+Outcome StickCommands::copyToStick(const QString &path)
+{
+    if (const Outcome created = createIfMissing(path); !created) {
+        m_panel.showMessage(created.reason());
+        return created;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QString reason = fileError(QStringLiteral("open"), path, file.errorString());
+        m_panel.showMessage(reason);
+        return Outcome::failure(reason);
+    }
+    const qint64 size = file.size();
+    if (size > MaxStickFileSize) {
+        const QString reason = QStringLiteral("File is too large for the stick!");
+        m_panel.showMessage(reason);
+        return Outcome::failure(reason);
+    }
+
+    m_device.CloseInterface();
+    m_panel.SetStickButtons(false);
+    const QByteArray block
+        = StickCommand::write(splitStickFileName(QFileInfo(path).fileName()), quint32(size)).bytes();
+    m_device.OpenInterface(StickBitRate);
+    if (!send(block)) {
+        // No interface: the listing would only fail the same way a second time.
+        file.close();
+        m_panel.SetStickButtons(true);
+        return Outcome::failure(QStringLiteral("the stick did not take the write command"));
+    }
+
+    Outcome result = Outcome::success();
+    const std::optional<QByteArray> reply = receiveWithRts(StickReplySize);
+    if (reply && writeReplyAccepted(*reply)) {
+        m_panel.setProgressRange(100);
+        m_panel.setProgressPosition(0);
+        m_panel.setProgressStep(1);
+        for (qint64 sent = 0; sent < size;) {
+            const qint64 blockSize = std::min<qint64>(StickWriteBlockSize, size - sent);
+            QByteArray bytes;
+            if (file.seek(sent))
+                bytes = file.read(blockSize);
+            if (bytes.size() != blockSize) {
+                result = Outcome::failure(fileError(QStringLiteral("read"), path, file.errorString()));
+                m_panel.showMessage(result.reason());
+                break;
+            }
+            if (!send(bytes)) {
+                result = Outcome::failure(
+                    QStringLiteral("the stick stopped taking data after %1 of %2 bytes").arg(sent).arg(size));
+                break;
+            }
+            m_panel.stepProgress();
+            sent += blockSize;
+        }
+    } else {
+        result = Outcome::failure(QStringLiteral("the stick refused to store %1").arg(QFileInfo(path).fileName()));
+    }
+
+    m_panel.setProgressPosition(0);
+    file.close();
+    QThread::msleep(SettleMs);
+    listFiles();
+    return result;
+}
+
+Outcome StickCommands::deleteFile()
+{
+    m_device.CloseInterface();
+    const std::optional<QString> selected = m_panel.selectedFileListItem();
+    if (!selected)
+        return Outcome::failure(QStringLiteral("no file is selected"));
+    return deleteWith(StickCommand::remove(splitStickFileName(*selected)).bytes(), false);
+}
+
+Outcome StickCommands::formatStick()
+{
+    m_device.CloseInterface();
+    return deleteWith(StickCommand::format().bytes(), true);
+}
+
+Outcome StickCommands::deleteWith(const QByteArray &block, bool exactReply)
+{
+    m_panel.SetStickButtons(false);
+    m_device.OpenInterface(StickBitRate);
+    Outcome result = Outcome::success();
+    if (!send(block)) {
+        result = Outcome::failure(QStringLiteral("the stick did not take the delete command"));
+    } else if (const std::optional<QByteArray> reply = receiveWithRts(StickReplySize); !reply) {
+        result = Outcome::failure(QStringLiteral("the stick did not answer the delete command"));
+    } else if (reply->size() < StickReplySize) {
+        // A delete that is not confirmed still refreshes the list; a format does not.
+        m_panel.showMessage(QStringLiteral("Error!"));
+        result = Outcome::failure(QStringLiteral("the stick did not confirm the delete"));
+        if (!exactReply) {
+            QThread::msleep(SettleMs);
+            listFiles();
+        }
+    } else {
+        QThread::msleep(SettleMs);
+        listFiles();
+    }
+    m_panel.SetStickButtons(true);
+    return result;
+}
+
+} // namespace zelvar
