@@ -518,8 +518,16 @@ private slots:
         const QSize loaded = e.window->size();
         e.window->resize(loaded + QSize(120, 80));
         QCOMPARE(e.window->size(), loaded + QSize(120, 80));
+        // Presses on the frames are theirs.
+        for (const char *frame : {"Frame1", "Frame2", "Frame3"}) {
+            QTest::mouseClick(e.child<QWidget>(frame), Qt::LeftButton, {}, QPoint(390, 254));
+            QCOMPARE(e.window->size(), loaded + QSize(120, 80));
+        }
         QWidget *area = e.window->centralWidget();
         QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(396, 560));
+        QCOMPARE(e.window->size(), loaded);
+        e.window->resize(loaded + QSize(120, 80));
+        QTest::mouseClick(e.window, Qt::LeftButton, {}, QPoint(loaded.width() + 60, loaded.height() + 40));
         QCOMPARE(e.window->size(), loaded);
     }
 };
