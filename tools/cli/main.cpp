@@ -8,7 +8,10 @@ namespace {
 const char *const Usage =
     "usage: zelvar71-cli COMMAND ...\n"
     "  zff show FILE      print a fixture profile (.zff) as JSON\n"
-    "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n";
+    "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n"
+    "  send PORT FILE     send FILE over the serial link (PORT: a device or 3 to 6)\n"
+    "  receive PORT FILE [--idle SECONDS]\n"
+    "                     store what arrives until Ctrl+C or SECONDS without a byte\n";
 
 } // namespace
 
@@ -26,6 +29,10 @@ int main(int argc, char *argv[])
         return zelvar::cli::zffShow(rest, out, err);
     if (command == QLatin1String("names init"))
         return zelvar::cli::namesInit(rest, out, err);
+    if (args.value(0) == QLatin1String("send"))
+        return zelvar::cli::serialSend(args.mid(1), out, err);
+    if (args.value(0) == QLatin1String("receive"))
+        return zelvar::cli::serialReceive(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("help")) {
         out << Usage;
         return 0;
