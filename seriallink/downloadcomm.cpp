@@ -195,8 +195,12 @@ void DownLoadComm::closePort()
     // A device that is gone fails the flush too; that error must not close it again.
     m_closing = true;
     qint64 queued = 0;
-    m_unsentAtClose = lineQueue(queued) ? m_port->bytesToWrite() + queued : -1;
-    m_port->clear(QSerialPort::Output);
+    const bool known = lineQueue(queued);
+    m_unsentAtClose = known ? m_port->bytesToWrite() + queued : -1;
+    // Only a queue the driver reports is flushed: a pseudo-terminal reports none and would
+    // drop bytes that have long left (its far end simply has not read them yet).
+    if (!known || queued > 0)
+        m_port->clear(QSerialPort::Output);
     m_port->close();
     m_port->clearError();
     m_closing = false;

@@ -2,6 +2,7 @@
 #include "seriallink/logtext.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace zelvar {
 
@@ -41,10 +42,13 @@ QString logText(const QByteArray &bytes)
 
 Outcome readLogText(const QString &path, QString &text)
 {
+    // A device or a pipe may never end; only files are shown, and never beyond the limit.
+    if (!QFileInfo(path).isFile())
+        return Outcome::failure(QStringLiteral("not a file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Outcome::failure(file.errorString());
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.read(PreviewLimitBytes);
     if (file.error() != QFileDevice::NoError)
         return Outcome::failure(file.errorString());
     text = logText(bytes);

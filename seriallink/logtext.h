@@ -20,7 +20,8 @@ constexpr qint64 PreviewLimitBytes = 3500000;
 constexpr int LogLineLength = 1024;
 QString logText(const QByteArray &bytes);
 
-// The whole file as logText.
+// The file as logText: at most its first PreviewLimitBytes bytes; anything but a plain file
+// (a device, a pipe) is refused.
 Outcome readLogText(const QString &path, QString &text);
 
 } // namespace zelvar

@@ -57,6 +57,8 @@ bool PacedLine::create()
     cfmakeraw(&raw);
     tcsetattr(m_slave, TCSANOW, &raw);
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    fcntl(m_slave, F_SETFD, FD_CLOEXEC);
     m_devicePath = QString::fromLocal8Bit(name);
     return true;
 }

@@ -35,6 +35,9 @@ public:
         cfmakeraw(&raw);
         tcsetattr(m_slave, TCSANOW, &raw);
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        // Programs the test starts must not hold the line open: a hang-up is a close here.
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+        ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
         m_reader = new QSocketNotifier(m_master, QSocketNotifier::Read);
         QObject::connect(m_reader, &QSocketNotifier::activated, [this] { readAvailable(); });
         m_writer = new QSocketNotifier(m_master, QSocketNotifier::Write);

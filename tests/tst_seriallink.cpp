@@ -279,6 +279,27 @@ private slots:
         QCOMPARE(line.reads, (QList<int>{512, 512, 276}));
     }
 
+    void closingAfterASendKeepsWhatHasLeft()
+    {
+        // A pseudo-terminal's queue reads 0 while its far end has not yet read: closing the
+        // port at the end of a send must not take those bytes back.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("set.tzk"));
+        QVERIFY(testsupport::writeAll(path, QByteArray(3000, 'k')));
+        PseudoTerminal line;
+        line.onRead = [] {};
+        DownLoadComm port;
+        port.setDevicePath(line.devicePath());
+        QVERIFY(port.setPortOpen(true));
+        FileSender sender;
+        QVERIFY(sender.open(path));
+        QCOMPARE(sender.run(port).end, FileSender::End::Completed);
+        QVERIFY(port.setPortOpen(false));
+        QCOMPARE(port.unsentAtClose(), 0);
+        line.readNow();
+        QTRY_COMPARE(line.received.size(), 3000);
+    }
+
     void senderEndsOnCancelAndOnAClosedPort()
     {
         QTemporaryDir dir;
