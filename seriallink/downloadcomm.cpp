@@ -111,11 +111,12 @@ DownLoadComm::DownLoadComm(QObject *parent) : QObject(parent), m_port(new QSeria
 
 DownLoadComm::~DownLoadComm()
 {
-    // Quietly: nobody listens any more.
-    if (m_port->isOpen()) {
-        m_port->clear(QSerialPort::Output);
-        m_port->close();
-    }
+    // Quietly: whoever listened may be half destroyed by now (the window that owns the port).
+    blockSignals(true);
+    m_port->disconnect(this);
+    m_lineQueue = nullptr; // its owner may be gone too; the driver answers for itself
+    if (m_port->isOpen())
+        closePort();
 }
 
 void DownLoadComm::setCommPort(int number)
