@@ -397,6 +397,26 @@ private slots:
         QCOMPARE(rig.prompts.calls.size(), 1); // the open dialog and no message
     }
 
+    void aFileThatCannotBeOpenedIsNamedInAMessage()
+    {
+        Rig rig;
+        rig.prompts.paths << QStringLiteral("/nonexistent/show.tzk") << QStringLiteral("/nonexistent/back.tzk");
+        rig.click("Command1");
+        QCOMPARE(rig.prompts.calls.size(), 2);
+        QCOMPARE(rig.prompts.last().title, Caption);
+        QVERIFY2(rig.prompts.last().text.startsWith(QStringLiteral("/nonexistent/show.tzk could not be opened: ")),
+                 qPrintable(rig.prompts.last().text));
+        QVERIFY(rig.button("Command1")->isEnabled()); // no send began
+        QVERIFY(rig.window->port().PortOpen());       // kept for the next command
+
+        rig.click("Command3");
+        QCOMPARE(rig.prompts.calls.size(), 4);
+        QVERIFY2(rig.prompts.last().text.startsWith(QStringLiteral("/nonexistent/back.tzk could not be opened: ")),
+                 qPrintable(rig.prompts.last().text));
+        QVERIFY(!rig.window->isReceiving());
+        QVERIFY(rig.line.received.isEmpty());
+    }
+
     void sendDialogKeepsItsFilterAndName()
     {
         Rig rig;
