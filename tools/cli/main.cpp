@@ -11,7 +11,10 @@ const char *const Usage =
     "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n"
     "  compose -o SET.tzk [--names ChNameDown.fix] A.zff ...  write a download set\n"
     "  stick list|read NAME FILE|write FILE|del NAME|format\n"
-    "                     the Pelkom USB stick's file commands\n";
+    "                     the Pelkom USB stick's file commands\n"
+    "  send PORT FILE     send FILE over the serial link (PORT: a device or 3 to 6)\n"
+    "  receive PORT FILE [--idle SECONDS]\n"
+    "                     store what arrives until Ctrl+C or SECONDS without a byte\n";
 
 } // namespace
 
@@ -33,6 +36,10 @@ int main(int argc, char *argv[])
         return zelvar::cli::compose(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("stick"))
         return zelvar::cli::stick(args.mid(1), out, err);
+    if (args.value(0) == QLatin1String("send"))
+        return zelvar::cli::serialSend(args.mid(1), out, err);
+    if (args.value(0) == QLatin1String("receive"))
+        return zelvar::cli::serialReceive(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("help")) {
         out << Usage;
         return 0;

@@ -1,0 +1,100 @@
+// The link window `Kiron`: the fixture selection panel lies on top; beneath it the transfer
+// page sends a file to the controller and receives one from it over the serial port. The
+// window also starts the USB transfer tool and switches to the fixture editor.
+#pragma once
+
+#include "common/sharedfiledialog.h"
+#include "seriallink/filereceiver.h"
+#include "seriallink/filesender.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace zelvar {
+
+class DownLoadComm;
+class FixtureSelectionPanel;
+class Prompts;
+class WindowNavigator;
+
+class Kiron : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static const QString Caption;        // "Kiron  Ver 1.09"
+    static const QString UsbToolCaption; // the USB transfer tool's window, "Zelvar71 Save Rev1.02"
+    static const QString UsbToolProgram; // its program file beside this one
+
+    // `navigator` may be null (the window shown alone).
+    Kiron(WindowNavigator *navigator, Prompts &prompts, QWidget *parent = nullptr);
+    ~Kiron() override;
+
+    // The one file dialog of the window, shared with the panel's download-set save.
+    SharedFileDialog &fileDialog() { return m_dialog; }
+    DownLoadComm &port() { return *m_port; }
+    bool isReceiving() const { return m_isReceiving; }
+    bool isSending() const { return m_sender.isRunning(); }
+
+    // The device check: true when the port is open on return; otherwise the user is told.
+    bool OpenDevicePort();
+
+public slots:
+    void Command1_Click();  // Send File (also File > Send File); returns when the send has ended
+    void Command2_Click();  // Send Cancel; also ends every completed send
+    void Command3_Click();  // Receive File (also File > Receive File)
+    void Command4_Click();  // Stop Receive
+    void Command10_Click(); // Link Device
+    void Command11_Click(); // Fixture Edit (also Fixture > Fixture Edit)
+    void DownLoadComm_OnComm();
+    void mnuExit_Click();
+    void MnuDownLoad_Click();
+    void mnuContents_Click(); // Help > Baud Set
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildTransferPage(QWidget *page);
+    void Form_Load();
+    void Form_Unload();
+    void showSentBytes(qint64 sentBytes);
+    void reportSendFailure(const FileSender::Result &result);
+    void storeWaitingInput();
+    void endReceive();
+    void portLost(const QString &reason);
+    void closeWindowFrame();
+
+    WindowNavigator *m_navigator;
+    Prompts &m_prompts;
+    SharedFileDialog m_dialog;
+    DownLoadComm *m_port;
+    FileSender m_sender;    // `sendFile`
+    FileReceiver m_receiver; // `receiveFile`
+    QString m_receivePath;
+    bool m_isReceiving = false;
+    qint64 m_receivedBytes = 0;
+    int m_progressShift = 0;    // a file beyond the bar's range is shown in coarser steps
+    bool m_closeAfterSend = false;
+
+    FixtureSelectionPanel *m_panel = nullptr;
+    QLabel *m_label3 = nullptr;
+    QLabel *m_label4 = nullptr;
+    QLabel *m_label5 = nullptr;
+    QLabel *m_label6 = nullptr;
+    QLabel *m_label7 = nullptr;
+    QProgressBar *m_progressBar = nullptr;
+    QPlainTextEdit *m_text1 = nullptr;
+    QPushButton *m_command1 = nullptr;
+    QPushButton *m_command2 = nullptr;
+    QPushButton *m_command3 = nullptr;
+    QPushButton *m_command4 = nullptr;
+};
+
+} // namespace zelvar
