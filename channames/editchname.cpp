@@ -3,6 +3,7 @@
 
 #include "channames/channelnamefiles.h"
 #include "common/navigation.h"
+#include "common/windowclose.h"
 #include "common/programfolder.h"
 #include "common/prompts.h"
 #include "common/twips.h"
@@ -264,7 +265,7 @@ void EditChName::ChSave_Click()
 
 void EditChName::Command1_Click()
 {
-    close();
+    closeHostedWindow(this);
 }
 
 void EditChName::Init_Click()

@@ -2,10 +2,11 @@
 #include "seriallink/kiron.h"
 
 #include "common/navigation.h"
+#include "common/windowclose.h"
 #include "common/programfolder.h"
 #include "common/prompts.h"
 #include "common/twips.h"
-#include "common/windowpresence.h"
+#include "shell/zelva71module.h"
 #include "downloadset/fixtureselectionpanel.h"
 #include "seriallink/devicecheck.h"
 #include "seriallink/downloadcomm.h"
@@ -209,11 +210,7 @@ void Kiron::Form_Unload()
 
 void Kiron::closeWindowFrame()
 {
-    // Inside the main window the frame around this window is what closes.
-    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        frame->close();
-    else
-        close();
+    closeHostedWindow(this);
 }
 
 bool Kiron::OpenDevicePort()
@@ -458,7 +455,7 @@ void Kiron::portLost(const QString &reason)
 void Kiron::Command10_Click()
 {
     const QString program = programFilePath(UsbToolProgram);
-    if (FindWindowA(UsbToolCaption))
+    if (Zelva71Module::FindWindowA(UsbToolCaption))
         return;
     QProcess tool;
     tool.setProgram(program);

@@ -82,6 +82,12 @@ void MainForm::endProgram()
 
 QMdiSubWindow *MainForm::showChild(Child &child)
 {
+    // A closed frame, or one whose window has gone, is on its way out (deleted once the
+    // event loop comes round): the window is created anew.
+    if (child.frame && (child.frame->isHidden() || !child.frame->widget())) {
+        child.frame->close();
+        child.frame = nullptr;
+    }
     if (!child.frame) {
         QWidget *window = child.factory(this, m_prompts);
         window->setAttribute(Qt::WA_DeleteOnClose);
@@ -96,6 +102,9 @@ QMdiSubWindow *MainForm::showChild(Child &child)
             if (guard)
                 guard->close();
         }, Qt::QueuedConnection);
+        // When a frame goes, the area may be left without an active window: the one in
+        // front takes over, as the user sees it.
+        connect(frame, &QObject::destroyed, this, &MainForm::activateFrontWindow, Qt::QueuedConnection);
     }
     QMdiSubWindow *frame = child.frame;
     frame->show();
@@ -105,9 +114,22 @@ QMdiSubWindow *MainForm::showChild(Child &child)
     return frame;
 }
 
+void MainForm::activateFrontWindow()
+{
+    if (m_mdiArea->activeSubWindow())
+        return;
+    const QList<QMdiSubWindow *> frames = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = frames.crbegin(); it != frames.crend(); ++it) {
+        if (!(*it)->isHidden()) {
+            m_mdiArea->setActiveSubWindow(*it);
+            return;
+        }
+    }
+}
+
 QWidget *MainForm::windowIn(const Child &child)
 {
-    return child.frame ? child.frame->widget() : nullptr;
+    return child.frame && !child.frame->isHidden() ? child.frame->widget() : nullptr;
 }
 
 QWidget *MainForm::linkWindow() const

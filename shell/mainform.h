@@ -64,6 +64,7 @@ private:
 
     void MDIForm_Load();
     QMdiSubWindow *showChild(Child &child);
+    void activateFrontWindow();
     static QWidget *windowIn(const Child &child);
 
     Prompts &m_prompts;

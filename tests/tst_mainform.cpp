@@ -116,6 +116,16 @@ private slots:
         QVERIFY(form->channelNameEditor());
         QCOMPARE(names.loads, 2);
 
+        // Closed and called up again before the event loop has come round (a command run
+        // inside a transfer's wait): a new window, not the closing one's frame.
+        QPointer<QMdiSubWindow> closing = form->frameOf(form->channelNameEditor());
+        closing->close();
+        form->showChannelNameEditor();
+        QVERIFY(form->channelNameEditor());
+        QVERIFY(form->frameOf(form->channelNameEditor()) != closing);
+        QCOMPARE(names.loads, 3);
+        QTRY_VERIFY(!closing);
+
         // Closed through its frame's close box: unload runs, and it comes back anew.
         form->frameOf(form->fixtureEditor())->close();
         QTRY_VERIFY(!form->fixtureEditor());

@@ -1,13 +1,14 @@
 #!/bin/sh
-# Installs what is missing, builds, and starts Zelvar71.
+# Installs what is missing, builds, and starts Zelvar71 from the build's programs' folder
+# (it holds the library profiles; the channel-name files are created there on first use).
 set -eu
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 tools/build.sh release
 
-if [ -x build/release/bin/Zelvar71 ]; then
-    exec build/release/bin/Zelvar71
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display to show Zelvar71 on; on a virtual one: tools/install-deps.sh screenshot && xvfb-run -a build/release/bin/Zelvar71"
+    exit 1
 fi
-echo "Built, but Zelvar71 has no window yet: this build holds the file formats and zelvar71-cli"
-echo "(build/release/bin/zelvar71-cli --help)."
+exec build/release/bin/Zelvar71
