@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +43,13 @@ MainForm::~MainForm() = default;
 
 void MainForm::StartUp()
 {
+    // Room for the largest working window with its frame, as far as the screen allows.
+    if (!testAttribute(Qt::WA_Resized)) {
+        QSize wanted(880, 780);
+        if (const QScreen *s = screen())
+            wanted = wanted.boundedTo(s->availableGeometry().size());
+        resize(wanted);
+    }
     show();
     MDIForm_Load();
     showFixtureEditor();
