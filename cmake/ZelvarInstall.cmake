@@ -25,10 +25,13 @@ foreach(program ${programs})
         message(STATUS \"Installing: \${dir}/${program} -> ../${ZELVAR71_PROGRAM_DIR}/${program}\")")
 endforeach()
 
-set(ZELVAR71_INSTALLED_PROGRAM ${CMAKE_INSTALL_FULL_LIBDIR}/zelvar71/Zelvar71)
-configure_file(${PROJECT_SOURCE_DIR}/shell/resources/zelvar71.desktop.in
-    ${CMAKE_BINARY_DIR}/zelvar71.desktop @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/zelvar71.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The desktop entry names the program by its installed path, known only at install time
+# (cmake --install --prefix).
+install(CODE "
+    set(ZELVAR71_INSTALLED_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/${ZELVAR71_PROGRAM_DIR}/Zelvar71\")
+    set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+    configure_file(\"${PROJECT_SOURCE_DIR}/shell/resources/zelvar71.desktop.in\" \"\${dir}/zelvar71.desktop\" @ONLY)
+    message(STATUS \"Installing: \${dir}/zelvar71.desktop\")")
 foreach(size 64 256)
     install(FILES ${CMAKE_BINARY_DIR}/shell/icons/${size}x${size}/zelvar71.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
