@@ -4,27 +4,13 @@
 #include "fixture/zfffile.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <functional>
+
+#include "benchsupport.h"
 
 using namespace zelvar;
-
-namespace {
-
-void measure(QTextStream &out, const char *what, int rounds, const std::function<void()> &body)
-{
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < rounds; ++i)
-        body();
-    const double us = double(timer.nsecsElapsed()) / 1000.0 / rounds;
-    out << QStringLiteral("%1 %2 us per run (%3 runs)\n").arg(QLatin1String(what), -34).arg(us, 9, 'f', 2).arg(rounds);
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {

@@ -10,27 +10,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <functional>
+
+#include "benchsupport.h"
 
 using namespace zelvar;
 
 namespace {
-
-void measure(QTextStream &out, const char *what, int rounds, const std::function<void()> &body)
-{
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < rounds; ++i)
-        body();
-    const double ms = double(timer.nsecsElapsed()) / 1e6 / rounds;
-    out << QStringLiteral("%1 %2 ms per run (%3 runs)\n").arg(QLatin1String(what), -40).arg(ms, 8, 'f', 3).arg(rounds);
-}
 
 // Answers every file dialog with one path and every question with OK.
 class FixedPrompts : public Prompts

@@ -1,38 +1,17 @@
 // zelvar71-cli run as a user runs it: zff show on files the tests write, names init,
 // and errors on stderr with a non-zero exit.
 #include "fixture/zfffile.h"
+#include "clirun.h"
 #include "testsupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zelvar;
 using testsupport::hex;
-
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(ZELVAR71_CLI), args);
-    if (!p.waitForFinished(30000))
-        qFatal("zelvar71-cli did not finish");
-    return Run{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-               p.readAllStandardError()};
-}
-
-} // namespace
 
 class TestCli : public QObject
 {
@@ -59,7 +38,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("wash.zff"));
         QVERIFY(WriteProfile(p, path).ok());
 
-        const Run run = cli({QStringLiteral("zff"), QStringLiteral("show"), path});
+        const CliRun run = runCli({QStringLiteral("zff"), QStringLiteral("show"), path});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.err.isEmpty());
         QJsonParseError error;
@@ -110,12 +89,12 @@ private slots:
         file[16] = 4;
         file[43 + 3 * 2 + 2] = char(61);
         QVERIFY(testsupport::writeAll(path, file));
-        Run run = cli({QStringLiteral("zff"), QStringLiteral("show"), path});
+        CliRun run = runCli({QStringLiteral("zff"), QStringLiteral("show"), path});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.out.isEmpty());
         QVERIFY2(run.err.contains("channel 3 has 61 steps; at most 50"), run.err.constData());
 
-        run = cli({QStringLiteral("zff"), QStringLiteral("show"), dir.filePath(QStringLiteral("none.zff"))});
+        run = runCli({QStringLiteral("zff"), QStringLiteral("show"), dir.filePath(QStringLiteral("none.zff"))});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.err.contains("none.zff"));
     }
@@ -123,7 +102,7 @@ private slots:
     void namesInitWritesTheDefaultFiles()
     {
         QTemporaryDir dir;
-        const Run run = cli({QStringLiteral("names"), QStringLiteral("init"), dir.path()});
+        const CliRun run = runCli({QStringLiteral("names"), QStringLiteral("init"), dir.path()});
         QCOMPARE(run.exitCode, 0);
         const QByteArray set = testsupport::readAll(dir.filePath(QStringLiteral("ChNameSet.fix")));
         const QByteArray down = testsupport::readAll(dir.filePath(QStringLiteral("ChNameDown.fix")));
@@ -138,17 +117,17 @@ private slots:
     void usageAndFolderErrors()
     {
         QTemporaryDir dir;
-        Run run = cli({QStringLiteral("names"), QStringLiteral("init"), dir.filePath(QStringLiteral("nowhere"))});
+        CliRun run = runCli({QStringLiteral("names"), QStringLiteral("init"), dir.filePath(QStringLiteral("nowhere"))});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.err.contains("nowhere"));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("nowhere"))));
 
-        run = cli({QStringLiteral("zff"), QStringLiteral("show")});
+        run = runCli({QStringLiteral("zff"), QStringLiteral("show")});
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.err.contains("usage"));
-        run = cli({QStringLiteral("frobnicate")});
+        run = runCli({QStringLiteral("frobnicate")});
         QCOMPARE(run.exitCode, 2);
-        run = cli({QStringLiteral("--help")});
+        run = runCli({QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.contains("zff show FILE"));
     }

@@ -5,7 +5,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include "clirun.h"
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,26 +15,9 @@ using testsupport::hex;
 
 namespace {
 
-struct Run
+CliRun cli(const QStringList &args)
 {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000))
-        qFatal("zelvar71-cli did not finish");
-    return Run{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-               p.readAllStandardError()};
-}
-
-Run cli(const QStringList &args)
-{
-    return run(QStringLiteral(ZELVAR71_CLI), QStringList(QStringLiteral("compose")) + args);
+    return runCli(QStringList(QStringLiteral("compose")) + args);
 }
 
 QByteArray profile(const QByteArray &name)
@@ -79,7 +62,7 @@ private slots:
         const QString a = write(QStringLiteral("a.zff"), profile("Alpha"));
         const QString b = write(QStringLiteral("b.zff"), profile("Bravo"));
         const QString names = write(QStringLiteral("names/ChNameDown.fix"), namesFile());
-        const Run r = cli({QStringLiteral("-o"), file(QStringLiteral("set.tzk")), QStringLiteral("--names"), names, a, b});
+        const CliRun r = cli({QStringLiteral("-o"), file(QStringLiteral("set.tzk")), QStringLiteral("--names"), names, a, b});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.err.isEmpty(), r.err.constData());
         QVERIFY(r.out.contains("2 fixtures, 86529 bytes"));
@@ -123,7 +106,7 @@ private slots:
 
         const QString a = write(QStringLiteral("a.zff"), profile("Alpha"));
         const QString target = file(QStringLiteral("beside.tzk"));
-        const Run r = run(program, {QStringLiteral("compose"), QStringLiteral("-o"), target, a});
+        const CliRun r = runProgram(program, {QStringLiteral("compose"), QStringLiteral("-o"), target, a});
         QCOMPARE(r.exitCode, 0);
         const QByteArray set = testsupport::readAll(target);
         QCOMPARE(set.size(), 86529);
@@ -144,7 +127,7 @@ private slots:
         const QString a = write(QStringLiteral("a.zff"), profile("Alpha"));
         const QString names = write(QStringLiteral("names/ChNameDown.fix"), namesFile());
         write(QStringLiteral("show.tzk"), QByteArray(100000, char(0xEE)));
-        Run r = cli({QStringLiteral("-o"), file(QStringLiteral("show")), QStringLiteral("--names"), names, a});
+        CliRun r = cli({QStringLiteral("-o"), file(QStringLiteral("show")), QStringLiteral("--names"), names, a});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(!QFile::exists(file(QStringLiteral("show"))));
         const QByteArray set = testsupport::readAll(file(QStringLiteral("show.tzk")));
@@ -164,7 +147,7 @@ private slots:
         const QString old = write(QStringLiteral("old.tzk"), "old set");
         const QString bad = write(QStringLiteral("bad.zff"), QByteArray(50, '\0'));
 
-        Run r = cli({QStringLiteral("-o"), old, QStringLiteral("--names"), names, a, bad});
+        CliRun r = cli({QStringLiteral("-o"), old, QStringLiteral("--names"), names, a, bad});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(bad.toUtf8()), r.err.constData());
         QVERIFY(r.err.contains("50 bytes long"));
@@ -200,7 +183,7 @@ private slots:
     void usage()
     {
         QFETCH(QStringList, args);
-        const Run r = cli(args);
+        const CliRun r = cli(args);
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains("usage: zelvar71-cli compose"));
         QVERIFY(r.out.isEmpty());

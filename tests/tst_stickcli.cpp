@@ -3,30 +3,17 @@
 #include "testsupport.h"
 #include "usbsimulator.h"
 
-#include <QProcess>
+#include "clirun.h"
 #include <QtTest>
 
 using testsupport::UsbSimulator;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 // The simulator's settings travel to the program through the environment.
-Run stick(const QStringList &args)
+CliRun stick(const QStringList &args)
 {
-    QProcess p;
-    p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-    p.start(QStringLiteral(ZELVAR71_CLI), QStringList{QStringLiteral("stick")} + args);
-    if (!p.waitForFinished(60000))
-        qFatal("zelvar71-cli did not finish");
-    return Run{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-               p.readAllStandardError()};
+    return runCli(QStringList{QStringLiteral("stick")} + args);
 }
 
 } // namespace
@@ -48,7 +35,7 @@ private slots:
             content[i] = char(i * 7);
         QVERIFY(testsupport::writeAll(source, content));
 
-        Run run = stick({QStringLiteral("write"), source});
+        CliRun run = stick({QStringLiteral("write"), source});
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.isEmpty(), run.err.constData());
         QCOMPARE(testsupport::readAll(sim.stickFile(QStringLiteral("SHOW1.tzk"))), content);
@@ -81,7 +68,7 @@ private slots:
     void failuresGoToStderrWithExitOne()
     {
         UsbSimulator sim;
-        Run run = stick({QStringLiteral("list")});
+        CliRun run = stick({QStringLiteral("list")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.out.isEmpty());
         QVERIFY2(run.err.startsWith("No USB Device Connected or Device Error!\n"), run.err.constData());
@@ -109,7 +96,7 @@ private slots:
         for (const QStringList &args : {QStringList{}, QStringList{QStringLiteral("erase")},
                                         QStringList{QStringLiteral("read"), QStringLiteral("A")},
                                         QStringList{QStringLiteral("list"), QStringLiteral("extra")}}) {
-            const Run run = stick(args);
+            const CliRun run = stick(args);
             QCOMPARE(run.exitCode, 2);
             QVERIFY(run.err.contains("usage: zelvar71-cli stick list"));
         }
