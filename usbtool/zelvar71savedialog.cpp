@@ -32,6 +32,19 @@ namespace {
 constexpr int InnerWidth = 500;
 constexpr int InnerHeight = 330;
 
+// A list entry of the stick's files: sorted by name whatever the letter case, as a sorted
+// list box sorts, and by case only between names that differ in nothing else.
+class FileListItem : public QListWidgetItem
+{
+public:
+    using QListWidgetItem::QListWidgetItem;
+    bool operator<(const QListWidgetItem &other) const override
+    {
+        const int c = text().compare(other.text(), Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : text() < other.text();
+    }
+};
+
 QPushButton *newButton(const QString &text, const char *id, const QRect &place, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
@@ -319,7 +332,7 @@ void Zelvar71SaveDialog::clearFileList()
 
 void Zelvar71SaveDialog::addFileListItem(const QString &text)
 {
-    m_fileList->addItem(text);
+    m_fileList->addItem(new FileListItem(text));
 }
 
 std::optional<QString> Zelvar71SaveDialog::selectedFileListItem() const
