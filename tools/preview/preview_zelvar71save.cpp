@@ -4,9 +4,11 @@
 //     none    as the tool opens
 //     pelkom  the stick option, its files listed and one selected
 //     kiron   the link option, a send of a sample file under way
+//     about   the about box over the dialog
 #include "common/prompts.h"
 #include "usbtool/zelvar71savedialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -70,6 +72,8 @@ int main(int argc, char **argv)
         } else if (state == QLatin1String("kiron")) {
             dialog.findChild<QPushButton *>(QStringLiteral("1025"))->click();
             dialog.findChild<QPushButton *>(QStringLiteral("1013"))->click();
+        } else if (state == QLatin1String("about")) {
+            dialog.findChild<QAction *>(QStringLiteral("About"))->trigger();
         }
     });
     dialog.exec();
