@@ -460,6 +460,23 @@ private slots:
                      "message Receive stopped: the interface failed. 512 bytes received are kept in back.bin!")});
     }
 
+    void aLinkThatFailsBeforeAnyDataLeavesTheFileAlone()
+    {
+        Session s;
+        s.sim.setFaults("read@1");
+        QVERIFY(testsupport::writeAll(s.in, pattern(1000)));
+        const QString file = s.sim.path(QStringLiteral("keep.bin"));
+        QVERIFY(testsupport::writeAll(file, pattern(40)));
+        s.panel.chosenPaths << file;
+        s.commands.receiveFile();
+        const LinkResult result = s.finish();
+        QCOMPARE(result.end, LinkResult::End::LinkFailed);
+        QCOMPARE(testsupport::readAll(file), pattern(40));
+        QCOMPARE(s.panel.messages(),
+                 QStringList{QStringLiteral(
+                     "message Receive stopped: the interface failed before any data came. keep.bin is unchanged!")});
+    }
+
     void aFileThatCannotBeUsedIsNamedInAMessage_data()
     {
         QTest::addColumn<bool>("send");

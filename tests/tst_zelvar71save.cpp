@@ -30,7 +30,6 @@ namespace {
 const QString Caption = QStringLiteral("Zelvar71 Save Rev1.02");
 const QString Complete = QStringLiteral("File Option is Complete ");
 const char *const StickIds[] = {"1000", "1001", "1002", "1003", "1004"};
-const char *const LinkIds[] = {"1012", "1014", "1013", "1015"};
 
 QByteArray pattern(int size, int seed = 11)
 {
