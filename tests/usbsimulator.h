@@ -31,6 +31,7 @@ public:
         qunsetenv("ZELVAR71_SIM_LINK_IN");
         qunsetenv("ZELVAR71_SIM_LINK_CHUNK");
         qunsetenv("ZELVAR71_SIM_LINK_INTERVAL");
+        qunsetenv("ZELVAR71_SIM_LINK_PACE");
     }
     ~UsbSimulator()
     {
@@ -44,6 +45,7 @@ public:
         qunsetenv("ZELVAR71_SIM_LINK_IN");
         qunsetenv("ZELVAR71_SIM_LINK_CHUNK");
         qunsetenv("ZELVAR71_SIM_LINK_INTERVAL");
+        qunsetenv("ZELVAR71_SIM_LINK_PACE");
     }
 
     void setDevices(const QByteArray &descriptions) { qputenv("ZELVAR71_SIM_DEVICES", descriptions); }
@@ -60,6 +62,9 @@ public:
         qputenv("ZELVAR71_SIM_LINK_CHUNK", QByteArray::number(chunk));
         qputenv("ZELVAR71_SIM_LINK_INTERVAL", QByteArray::number(intervalMs));
     }
+
+    // The link moves bytes at the line rate the tool set (38,400 bit/s, 11 bits a byte).
+    void setLinkPaced(bool on) { qputenv("ZELVAR71_SIM_LINK_PACE", on ? "1" : "0"); }
 
     QString folder() const { return m_dir.path(); }
     QString stickFolder() const { return m_dir.filePath(QStringLiteral("stick")); }

@@ -14,7 +14,9 @@ const char *const Usage =
     "                     the Pelkom USB stick's file commands\n"
     "  send PORT FILE     send FILE over the serial link (PORT: a device or 3 to 6)\n"
     "  receive PORT FILE [--idle SECONDS]\n"
-    "                     store what arrives until Ctrl+C or SECONDS without a byte\n";
+    "                     store what arrives until Ctrl+C or SECONDS without a byte\n"
+    "  link send FILE|receive FILE SECONDS\n"
+    "                     a file over the Kiron USB link\n";
 
 } // namespace
 
@@ -40,6 +42,8 @@ int main(int argc, char *argv[])
         return zelvar::cli::serialSend(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("receive"))
         return zelvar::cli::serialReceive(args.mid(1), out, err);
+    if (args.value(0) == QLatin1String("link"))
+        return zelvar::cli::link(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("help")) {
         out << Usage;
         return 0;

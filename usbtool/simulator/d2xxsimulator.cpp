@@ -203,14 +203,20 @@ SIM_EXPORT FT_STATUS FT_SetTimeouts(FT_HANDLE handle, ULONG readMs, ULONG writeM
 
 SIM_EXPORT FT_STATUS FT_SetBaudRate(FT_HANDLE handle, ULONG bitRate)
 {
-    return onDevice("FT_SetBaudRate", handle, " " + std::to_string(bitRate), [](Device &) { return FT_OK; });
+    return onDevice("FT_SetBaudRate", handle, " " + std::to_string(bitRate), [bitRate](Device &device) {
+        device.setBitRate(bitRate);
+        return FT_OK;
+    });
 }
 
 SIM_EXPORT FT_STATUS FT_SetDataCharacteristics(FT_HANDLE handle, UCHAR wordLength, UCHAR stopBits, UCHAR parity)
 {
     return onDevice("FT_SetDataCharacteristics", handle,
                     " " + std::to_string(wordLength) + " " + std::to_string(stopBits) + " " + std::to_string(parity),
-                    [](Device &) { return FT_OK; });
+                    [=](Device &device) {
+                        device.setDataFormat(wordLength, stopBits, parity);
+                        return FT_OK;
+                    });
 }
 
 SIM_EXPORT FT_STATUS FT_SetFlowControl(FT_HANDLE handle, USHORT flow, UCHAR xon, UCHAR xoff)

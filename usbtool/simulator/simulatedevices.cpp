@@ -112,6 +112,7 @@ Config Config::fromEnvironment()
     c.linkIn = environment("ZELVAR71_SIM_LINK_IN");
     c.linkChunk = std::size_t(std::max(1L, number(environment("ZELVAR71_SIM_LINK_CHUNK"), 64)));
     c.linkIntervalMs = std::max(1L, number(environment("ZELVAR71_SIM_LINK_INTERVAL"), 10));
+    c.linkPaced = environment("ZELVAR71_SIM_LINK_PACE") == "1";
     return c;
 }
 
@@ -171,6 +172,22 @@ FT_STATUS Device::write(std::unique_lock<std::mutex> &lock, const std::uint8_t *
         accepted = count / 2;
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_writeTimeoutMs);
         changed.wait_until(lock, deadline, [&] { return m_closed || Clock::now() >= deadline; });
+    } else if (const Clock::duration busy = transmitTime(count); busy > Clock::duration::zero()) {
+        // The write returns once its last character has left on the line; when the write
+        // timeout ends first, with the characters that went out by then.
+        const Clock::duration timeout = std::chrono::milliseconds(m_writeTimeoutMs);
+        Clock::duration wait = busy;
+        if (busy > timeout) {
+            accepted = DWORD(timeout / characterTime());
+            wait = timeout;
+        }
+        const Clock::time_point done = Clock::now() + wait;
+        changed.wait_until(lock, done, [&] { return m_closed || Clock::now() >= done; });
+        if (m_closed) {
+            if (written)
+                *written = 0;
+            return FT_IO_ERROR;
+        }
     }
     receive(bytes, accepted);
     changed.notify_all();
@@ -193,8 +210,9 @@ FT_STATUS Device::read(std::unique_lock<std::mutex> &lock, std::uint8_t *buffer,
         got += take(buffer + got, count - got, now);
         if (got == count || now >= deadline || m_closed)
             break;
-        // Sleeps until the timeout, the next chunk, or anything the tool does to the device.
-        changed.wait_until(lock, std::min(deadline, nextArrival()));
+        // Sleeps until the timeout, the moment the rest of the read is ready, or anything the
+        // tool does to the device.
+        changed.wait_until(lock, std::min(deadline, readyBy(count - got)));
     }
     if (received)
         *received = DWORD(got);
@@ -211,6 +229,24 @@ void Device::setTimeouts(ULONG readMs, ULONG writeMs)
 {
     m_readTimeoutMs = long(readMs);
     m_writeTimeoutMs = long(writeMs);
+}
+
+void Device::setBitRate(ULONG bitRate)
+{
+    if (bitRate > 0)
+        m_bitRate = bitRate;
+}
+
+void Device::setDataFormat(UCHAR wordLength, UCHAR stopBits, UCHAR parity)
+{
+    // FT_STOP_BITS_1 is 0, FT_STOP_BITS_2 is 2; any parity but none adds one bit.
+    m_bitsPerCharacter = 1 + int(wordLength) + (stopBits == FT_STOP_BITS_2 ? 2 : 1) + (parity != FT_PARITY_NONE ? 1 : 0);
+}
+
+Clock::duration Device::characterTime() const
+{
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(
+        std::int64_t(m_bitsPerCharacter) * 1000000000 / std::int64_t(m_bitRate)));
 }
 
 void Device::close()
@@ -477,6 +513,8 @@ LinkDevice::LinkDevice(int index, std::string description, Config config)
 
 std::size_t LinkDevice::released(Clock::time_point now) const
 {
+    if (config().linkPaced)
+        return std::min(m_source.size(), std::size_t((now - m_opened) / characterTime()));
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - m_opened).count();
     const std::size_t chunks = std::size_t(elapsed / config().linkIntervalMs) + 1;
     return std::min(m_source.size(), chunks * config().linkChunk);
@@ -487,14 +525,21 @@ std::size_t LinkDevice::pending() const
     return released(Clock::now()) - m_position;
 }
 
-Clock::time_point LinkDevice::nextArrival() const
+Clock::time_point LinkDevice::readyBy(std::size_t wanted) const
 {
-    const Clock::time_point now = Clock::now();
-    if (released(now) >= m_source.size())
+    if (released(Clock::now()) >= m_source.size())
         return Clock::time_point::max();
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - m_opened).count();
-    const long interval = config().linkIntervalMs;
-    return m_opened + std::chrono::milliseconds((elapsed / interval + 1) * interval);
+    const std::size_t target = std::min(m_source.size(), m_position + wanted);
+    if (config().linkPaced)
+        return m_opened + characterTime() * std::int64_t(target);
+    // The chunk that brings byte `target` in.
+    const std::size_t chunks = (target + config().linkChunk - 1) / config().linkChunk;
+    return m_opened + std::chrono::milliseconds(std::int64_t(chunks - 1) * config().linkIntervalMs);
+}
+
+Clock::duration LinkDevice::transmitTime(std::size_t count) const
+{
+    return config().linkPaced ? characterTime() * std::int64_t(count) : Clock::duration::zero();
 }
 
 std::size_t LinkDevice::take(std::uint8_t *out, std::size_t count, Clock::time_point now)

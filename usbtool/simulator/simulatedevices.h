@@ -39,6 +39,8 @@ struct Config
     std::string linkIn;
     std::size_t linkChunk = 64;
     long linkIntervalMs = 10;
+    // The link moves bytes at the line rate the tool set, both ways.
+    bool linkPaced = false;
 
     // Read afresh from the environment (ZELVAR71_SIM_...).
     static Config fromEnvironment();
@@ -69,6 +71,8 @@ public:
                          d2xx::DWORD *received);
     void setRts(bool raised);
     void setTimeouts(d2xx::ULONG readMs, d2xx::ULONG writeMs);
+    void setBitRate(d2xx::ULONG bitRate);
+    void setDataFormat(d2xx::UCHAR wordLength, d2xx::UCHAR stopBits, d2xx::UCHAR parity);
     void close();
     bool closed() const { return m_closed; }
     virtual void reset() {}
@@ -86,14 +90,22 @@ public:
 protected:
     // Takes up to `count` bytes that are ready now into `out`.
     virtual std::size_t take(std::uint8_t *out, std::size_t count, Clock::time_point now) = 0;
-    // When more bytes may become ready without anything the tool does.
-    virtual Clock::time_point nextArrival() const { return Clock::time_point::max(); }
+    // When `wanted` more bytes will have become ready without anything the tool does (or
+    // the last byte there is to come, if sooner); max() when no more are coming.
+    virtual Clock::time_point readyBy(std::size_t) const { return Clock::time_point::max(); }
+    // How long `count` bytes take on the line; zero for a device that takes them at once.
+    virtual Clock::duration transmitTime(std::size_t) const { return Clock::duration::zero(); }
+    // One character on the line: start bit, data bits, parity bit, stop bits.
+    Clock::duration characterTime() const;
     // Consumes bytes the tool sent.
     virtual void receive(const std::uint8_t *bytes, std::size_t count) = 0;
 
     bool m_rts = false;
     long m_readTimeoutMs = 1000;
     long m_writeTimeoutMs = 1000;
+    // As a freshly opened FTDI device: 9600 bit/s, 8 data bits, 1 stop bit, no parity.
+    d2xx::ULONG m_bitRate = 9600;
+    int m_bitsPerCharacter = 10;
     Clock::time_point m_opened = Clock::now();
 
 private:
@@ -135,7 +147,8 @@ private:
 };
 
 // "kzt_usb_dmx": what the tool writes is appended to one file; the bytes of another become
-// ready in chunks at a steady pace from the moment it is opened.
+// ready in chunks at a steady pace from the moment it is opened. Paced, it takes and hands
+// out bytes at the line rate instead, as a real line would.
 class LinkDevice : public Device
 {
 public:
@@ -145,7 +158,8 @@ public:
 
 protected:
     std::size_t take(std::uint8_t *out, std::size_t count, Clock::time_point now) override;
-    Clock::time_point nextArrival() const override;
+    Clock::time_point readyBy(std::size_t wanted) const override;
+    Clock::duration transmitTime(std::size_t count) const override;
     void receive(const std::uint8_t *bytes, std::size_t count) override;
 
 private:

@@ -1,0 +1,96 @@
+// zelvar71-cli link ... run as a user runs it, against the simulated Kiron link: a send and
+// a timed receive byte for byte, and failures on stderr with a non-zero exit.
+#include "testsupport.h"
+#include "usbsimulator.h"
+
+#include <QProcess>
+#include <QtTest>
+
+using testsupport::UsbSimulator;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run link(const QStringList &args)
+{
+    QProcess p;
+    p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    p.start(QStringLiteral(ZELVAR71_CLI), QStringList{QStringLiteral("link")} + args);
+    if (!p.waitForFinished(60000))
+        qFatal("zelvar71-cli did not finish");
+    return Run{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+               p.readAllStandardError()};
+}
+
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 13 + i / 256);
+    return bytes;
+}
+
+} // namespace
+
+class TestLinkCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sendAndReceive()
+    {
+        UsbSimulator sim;
+        sim.setDevices("kzt_usb_dmx");
+        const QString out = sim.path(QStringLiteral("to-controller.bin"));
+        const QString in = sim.path(QStringLiteral("from-controller.bin"));
+        sim.setLinkFiles(out, in);
+        const QString show = sim.path(QStringLiteral("show.tzk"));
+        QVERIFY(testsupport::writeAll(show, pattern(1021)));
+        QVERIFY(testsupport::writeAll(in, pattern(700)));
+
+        Run run = link({QStringLiteral("send"), show});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.isEmpty(), run.err.constData());
+        QCOMPARE(run.out, QByteArray("1021 bytes sent\n"));
+        QCOMPARE(testsupport::readAll(out), pattern(1021));
+        QCOMPARE(sim.writes().size(), 3);
+
+        const QString back = sim.path(QStringLiteral("back.bin"));
+        run = link({QStringLiteral("receive"), back, QStringLiteral("2")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("700 bytes received\n"));
+        QCOMPARE(testsupport::readAll(back), pattern(700));
+    }
+
+    void failures()
+    {
+        UsbSimulator sim;
+        const QString show = sim.path(QStringLiteral("show.tzk"));
+        QVERIFY(testsupport::writeAll(show, pattern(100)));
+
+        // No interface: its message, and a failure.
+        Run run = link({QStringLiteral("send"), show});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.startsWith("No USB Device Connected or Device Error!\n"), run.err.constData());
+
+        // A file that is not there is not created and sent empty.
+        sim.setDevices("kzt_usb_dmx");
+        const QString typo = sim.path(QStringLiteral("shwo.tzk"));
+        run = link({QStringLiteral("send"), typo});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(!QFile::exists(typo));
+
+        QCOMPARE(link({QStringLiteral("receive"), show}).exitCode, 2);
+        QCOMPARE(link({QStringLiteral("receive"), show, QStringLiteral("soon")}).exitCode, 2);
+        QCOMPARE(link({QStringLiteral("send")}).exitCode, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinkCli)
+#include "tst_linkcli.moc"
