@@ -11,6 +11,7 @@ int zffShow(const QStringList &args, QTextStream &out, QTextStream &err);
 int namesInit(const QStringList &args, QTextStream &out, QTextStream &err);
 int compose(const QStringList &args, QTextStream &out, QTextStream &err);
 int stick(const QStringList &args, QTextStream &out, QTextStream &err);
+int importQxf(const QStringList &args, QTextStream &out, QTextStream &err);
 
 constexpr int ExitFailure = 1; // the command could not be done (bad file, write failed)
 constexpr int ExitUsage = 2;   // the command line was wrong

@@ -11,7 +11,9 @@ const char *const Usage =
     "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n"
     "  compose -o SET.tzk [--names ChNameDown.fix] A.zff ...  write a download set\n"
     "  stick list|read NAME FILE|write FILE|del NAME|format\n"
-    "                     the Pelkom USB stick's file commands\n";
+    "                     the Pelkom USB stick's file commands\n"
+    "  import FILE.qxf [--mode NAME -o OUT.zff] | import --all DIR -o OUTDIR\n"
+    "                     fixture profiles from QLC+ fixture definitions\n";
 
 } // namespace
 
@@ -31,6 +33,8 @@ int main(int argc, char *argv[])
         return zelvar::cli::namesInit(rest, out, err);
     if (args.value(0) == QLatin1String("compose"))
         return zelvar::cli::compose(args.mid(1), out, err);
+    if (args.value(0) == QLatin1String("import"))
+        return zelvar::cli::importQxf(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("stick"))
         return zelvar::cli::stick(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("help")) {
