@@ -237,6 +237,21 @@ inline QByteArray manyCapabilities()
     return definition(body.constData());
 }
 
+// An Intensity group channel that is no dimmer at all, before the dimmer its preset names.
+inline QByteArray mixedDimmers()
+{
+    return definition(R"(
+ <Manufacturer>Acme</Manufacturer>
+ <Model>Mixed</Model>
+ <Channel Name="Prism macros"><Group Byte="0">Intensity</Group><Capability Min="0" Max="255">Open</Capability></Channel>
+ <Channel Name="Dimmer" Preset="IntensityDimmer"/>
+ <Mode Name="2 Channel">
+  <Channel Number="0">Prism macros</Channel>
+  <Channel Number="1">Dimmer</Channel>
+ </Mode>
+)");
+}
+
 // Channels but no mode.
 inline QByteArray withoutModes()
 {

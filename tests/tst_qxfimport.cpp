@@ -274,6 +274,9 @@ private slots:
             << qxfsamples::scanner() << 0 << QStringLiteral("Scan 250") << QList<int>{1, 2, 3, 4, 0x0010, 7, 251}
             << QList<int>{0, 1, 2, 3, 6, 47, 5} << QList<int>{1, 1, 1, 1, 1, 1, 0} << QList<int>{1, 1, 1, 1, 1, 1, 3}
             << QStringList();
+        QTest::newRow("preset dimmer first") << qxfsamples::mixedDimmers() << 0 << QStringLiteral("Mixed")
+                                             << QList<int>{0, 0, 0, 0, 0x0002, 2, 0} << QList<int>{42, 6}
+                                             << QList<int>{1, 1} << QList<int>{1, 1} << QStringList();
         QTest::newRow("60 capabilities")
             << qxfsamples::manyCapabilities() << 0 << QStringLiteral("Effect 60 Macros")
             << QList<int>{0, 0, 0, 0, 0, 255, 0} << QList<int>{32} << QList<int>{0} << QList<int>{50}
