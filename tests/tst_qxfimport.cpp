@@ -122,7 +122,8 @@ private slots:
         QTest::addColumn<QByteArray>("xml");
         QTest::addColumn<QString>("reason");
         QTest::newRow("broken") << qxfsamples::broken()
-                                << QStringLiteral("not well-formed XML at line 5, column 1: Premature end of document.");
+                                << QStringLiteral("not well-formed XML at line 5, column 1: Premature end of "
+                                                  "document.");
         QTest::newRow("empty") << QByteArray()
                                << QStringLiteral("not well-formed XML at line 1, column 1: Premature end of document.");
         QTest::newRow("root") << QByteArray("<Workspace xmlns=\"http://www.qlcplus.org/FixtureDefinition\"/>")
@@ -290,7 +291,8 @@ private slots:
                                                                    "the same name are merged into one step each."),
                                                     NoMaster, BlackAll};
         QTest::newRow("odd capabilities")
-            << qxfsamples::oddCapabilities() << 0 << QStringLiteral("Odd One") << QList<int>{2, 0, 0, 0, 0, 255, 0} << QList<int>{32, 0, 44}
+            << qxfsamples::oddCapabilities() << 0 << QStringLiteral("Odd One") << QList<int>{2, 0, 0, 0, 0, 255, 0}
+            << QList<int>{32, 0, 44}
             << QList<int>{0, 1, 1} << QList<int>{6, 1, 1}
             << QStringList{
                    QStringLiteral("1 of the mode's channels act on another channel; that link is not kept."),
@@ -350,7 +352,8 @@ private slots:
         const QByteArray head = qxfsamples::movingHead();
         QTest::newRow("pan") << head << 0 << 1 << QStringList{"Pan 0 255 127"};
         QTest::newRow("tilt fine") << head << 0 << 4 << QStringList{"TiltFine 0 255 127"};
-        QTest::newRow("shutter") << head << 0 << 7 << QStringList{"Closed 0 31 15", "Open 32 63 47", "Strb S-F 64 255 159"};
+        QTest::newRow("shutter") << head << 0 << 7
+                                 << QStringList{"Closed 0 31 15", "Open 32 63 47", "Strb S-F 64 255 159"};
         QTest::newRow("colour wheel") << head << 0 << 8
                                       << QStringList{"White 0 15 7", "Red 16 31 23", "LghtBlue 32 47 39",
                                                      "RanbwS-F 48 255 151"};
@@ -439,7 +442,8 @@ private slots:
         QTest::newRow("model cut for the tag")
             << QStringLiteral("MAC250 Krypton") << QStringList{"16 Bt (16 Bit Mode)", "16 Ex (16 Bit Extended)"}
             << QStringList{"MAC250 Krypto 16Bt", "MAC250 Krypto 16Ex"};
-        QTest::newRow("brackets tell apart") << QStringLiteral("Par 64") << QStringList{"8 Channel", "8 Channel (16 bit)"}
+        QTest::newRow("brackets tell apart") << QStringLiteral("Par 64")
+                                             << QStringList{"8 Channel", "8 Channel (16 bit)"}
                                              << QStringList{"Par 64 8ch", "Par 64 8ch16Bit"};
         QTest::newRow("same names") << QStringLiteral("Par 64") << QStringList{"Standard", "Standard", "Basic"}
                                     << QStringList{"Par 64 M1", "Par 64 M2", "Par 64 Basic"};

@@ -117,7 +117,8 @@ private slots:
         QVERIFY(QDir().mkpath(m_library + QStringLiteral("/Beta")));
         QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Acme/Acme-Spot-300.qxf"), qxfsamples::movingHead()));
         QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Acme/Acme-Dimmer.qxf"), qxfsamples::dimmer()));
-        QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Acme/Acme-No-Mode.qxf"), qxfsamples::withoutModes()));
+        QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Acme/Acme-No-Mode.qxf"),
+                                      qxfsamples::withoutModes()));
         QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Beta/Beta-LED-Bar.qxf"), qxfsamples::rgbBar()));
         QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Beta/broken.qxf"), qxfsamples::broken()));
         QVERIFY(testsupport::writeAll(m_dir.filePath(QStringLiteral("scanner.qxf")), qxfsamples::scanner()));
@@ -153,7 +154,8 @@ private slots:
         Editor e(builtInNames());
         QxfImportDialog *dialog = openImport(e);
         chooseFixture(dialog, QStringLiteral("spot"));
-        QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(), QStringLiteral("Acme Spot 300 Profile Deluxe (Moving Head)"));
+        QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(),
+                 QStringLiteral("Acme Spot 300 Profile Deluxe (Moving Head)"));
         auto *modes = part<QTreeWidget>(dialog, "modeList");
         QCOMPARE(modes->topLevelItemCount(), 2);
         QCOMPARE(texts(modes->topLevelItem(0), 3), (QStringList{"Standard", "16", ""}));
