@@ -252,6 +252,16 @@ inline QByteArray mixedDimmers()
 )");
 }
 
+// A channel whose only capability has no valid range.
+inline QByteArray noValidCapability()
+{
+    return definition(R"(
+ <Model>Empty Range</Model>
+ <Channel Name="Macro"><Group Byte="0">Effect</Group><Capability Min="" Max="9">Red</Capability></Channel>
+ <Mode Name="1 Channel"><Channel Number="0">Macro</Channel></Mode>
+)");
+}
+
 // Channels but no mode.
 inline QByteArray withoutModes()
 {

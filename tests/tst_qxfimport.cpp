@@ -371,6 +371,8 @@ private slots:
             << QStringList{"Open 0 9 4", "Open2 20 29 24", "Bwd 30 40 35", "41-49 41 49 45", "open3 50 59 54",
                            "Too far 250 255 252"};
         QTest::newRow("one step a channel") << qxfsamples::dimmer() << 0 << 1 << QStringList{"Int 0 255 127"};
+        QTest::newRow("no valid capability") << qxfsamples::noValidCapability() << 0 << 1
+                                             << QStringList{"Macro 0 255 127"};
     }
     void steps()
     {
