@@ -101,8 +101,8 @@ private slots:
             entries << action->text() + QLatin1Char(' ') + action->shortcut().toString();
             QCOMPARE(action->shortcutContext(), Qt::WidgetWithChildrenShortcut);
         }
-        QCOMPARE(entries, (QStringList{"&New Fixture Ctrl+N", "&Open Fixture Ctrl+O", "&Save Fixture Ctrl+S", "-",
-                                       "&Return Ctrl+R", "&Exit Ctrl+E"}));
+        QCOMPARE(entries, (QStringList{"&New Fixture Ctrl+N", "&Open Fixture Ctrl+O", "&Import QLC+ Fixture... Ctrl+I",
+                                       "&Save Fixture Ctrl+S", "-", "&Return Ctrl+R", "&Exit Ctrl+E"}));
     }
 
     void channelNameChoices_data()

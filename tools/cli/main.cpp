@@ -16,7 +16,9 @@ const char *const Usage =
     "  receive PORT FILE [--idle SECONDS]\n"
     "                     store what arrives until Ctrl+C or SECONDS without a byte\n"
     "  link send FILE|receive FILE SECONDS\n"
-    "                     a file over the Kiron USB link\n";
+    "                     a file over the Kiron USB link\n"
+    "  import FILE.qxf [--mode NAME -o OUT.zff] | import --all DIR -o OUTDIR\n"
+    "                     fixture profiles from QLC+ fixture definitions\n";
 
 } // namespace
 
@@ -36,6 +38,8 @@ int main(int argc, char *argv[])
         return zelvar::cli::namesInit(rest, out, err);
     if (args.value(0) == QLatin1String("compose"))
         return zelvar::cli::compose(args.mid(1), out, err);
+    if (args.value(0) == QLatin1String("import"))
+        return zelvar::cli::importQxf(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("stick"))
         return zelvar::cli::stick(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("send"))

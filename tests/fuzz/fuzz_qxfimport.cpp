@@ -1,0 +1,48 @@
+// Feeds arbitrary bytes to the .qxf reader and converts every mode it accepts: a converted
+// profile must hold 1 to 16 channels with distinct built-in names, save with the duplicate
+// flag clear and read back to itself.
+#include "channames/channelnametable.h"
+#include "fixture/qxfconversion.h"
+#include "fixture/zfffile.h"
+
+#include <QSet>
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace zelvar;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    QxfDefinition definition;
+    if (!ParseQxf(bytes, definition))
+        return 0;
+    for (int mode = 0; mode < definition.modes.size() && mode < 32; ++mode) {
+        if (ImportedFixtureName(definition, mode).size() > FixtureNameLength)
+            std::abort();
+        ImportedFixture fixture;
+        if (!ConvertQxfMode(definition, mode, fixture))
+            continue;
+        FixtureProfile &p = fixture.profile;
+        if (p.setup.channelCount < 1 || p.setup.channelCount > MaxChannels)
+            std::abort();
+        QSet<int> names;
+        for (int c = 0; c < p.setup.channelCount; ++c) {
+            const ChannelEntry &e = p.channels[size_t(c)];
+            if (e.nameId >= BuiltInNameCount || e.stepCount < 1 || e.stepCount > StepsPerChannel)
+                std::abort();
+            names.insert(e.nameId);
+        }
+        if (names.size() != p.setup.channelCount)
+            std::abort();
+        PrepareForSave(p);
+        QByteArray encoded;
+        if (p.header.duplicateFlag != 0 || !EncodeProfile(p, encoded))
+            std::abort();
+        FixtureProfile read = p;
+        if (!DecodeProfile(encoded, read) || read != p)
+            std::abort();
+    }
+    return 0;
+}

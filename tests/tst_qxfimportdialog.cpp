@@ -1,0 +1,331 @@
+// "&Import QLC+ Fixture..." in the fixture editor, driven as a user drives it: the library
+// listing and its search, the modes with the ones a profile cannot hold greyed, the
+// preview, and the editor filled as Open fills it, unsaved until the user saves.
+#include "qxfsamples.h"
+#include "zelva71driver.h"
+
+#include "channames/channelnamefiles.h"
+#include "fixture/qxfimportdialog.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTreeWidget>
+
+using namespace zelvar;
+using namespace zelva71test;
+
+namespace {
+
+QByteArray builtInNames()
+{
+    ChannelNameTable table;
+    table.LoadDefaultNames();
+    return EncodeChannelNameSet(table);
+}
+
+QStringList texts(const QTreeWidgetItem *item, int columns)
+{
+    QStringList t;
+    for (int c = 0; c < columns; ++c)
+        t << item->text(c);
+    return t;
+}
+
+// The texts of the shown models, "Manufacturer/Model".
+QStringList shownModels(const QTreeWidget *tree)
+{
+    QStringList shown;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *maker = tree->topLevelItem(i);
+        for (int j = 0; !maker->isHidden() && j < maker->childCount(); ++j) {
+            if (!maker->child(j)->isHidden())
+                shown << maker->text(0) + QLatin1Char('/') + maker->child(j)->text(0);
+        }
+    }
+    return shown;
+}
+
+void clickItem(QTreeWidget *tree, QTreeWidgetItem *item)
+{
+    tree->scrollToItem(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+}
+
+const QString NoLibrary = QStringLiteral("/nonexistent/qlcplus/fixtures");
+
+} // namespace
+
+class TestQxfImportDialog : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_library;
+
+    // Ctrl+I in the editor and the dialog it opens, once its listing is shown.
+    static QxfImportDialog *openImport(Editor &e)
+    {
+        e.shortcut(Qt::Key_I);
+        auto *dialog = e.window->findChild<QxfImportDialog *>();
+        if (!dialog)
+            qFatal("no import dialog");
+        QSignalSpy listed(dialog, &QxfImportDialog::listingDone);
+        if (!dialog->libraryListed() && !listed.wait(30000))
+            qFatal("the library was not listed");
+        return dialog;
+    }
+    template <class T>
+    static T *part(QxfImportDialog *dialog, const char *name)
+    {
+        T *found = dialog->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no %s in the dialog", name);
+        return found;
+    }
+    // Searches for `text` and clicks the first model found.
+    static void chooseFixture(QxfImportDialog *dialog, const QString &text)
+    {
+        QLineEdit *search = part<QLineEdit>(dialog, "searchBox");
+        search->selectAll();
+        QTest::keyClicks(search, text);
+        auto *tree = part<QTreeWidget>(dialog, "fixtureTree");
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *maker = tree->topLevelItem(i);
+            for (int j = 0; !maker->isHidden() && j < maker->childCount(); ++j) {
+                if (!maker->child(j)->isHidden()) {
+                    clickItem(tree, maker->child(j));
+                    return;
+                }
+            }
+        }
+        qFatal("nothing found for %s", qPrintable(text));
+    }
+    static void click(QxfImportDialog *dialog, const char *button)
+    {
+        QTest::mouseClick(part<QPushButton>(dialog, button), Qt::LeftButton);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_library = m_dir.filePath(QStringLiteral("library"));
+        QVERIFY(QDir().mkpath(m_library + QStringLiteral("/Acme")));
+        QVERIFY(QDir().mkpath(m_library + QStringLiteral("/Beta")));
+        QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Acme/Acme-Spot-300.qxf"), qxfsamples::movingHead()));
+        QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Acme/Acme-Dimmer.qxf"), qxfsamples::dimmer()));
+        QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Acme/Acme-No-Mode.qxf"),
+                                      qxfsamples::withoutModes()));
+        QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Beta/Beta-LED-Bar.qxf"), qxfsamples::rgbBar()));
+        QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Beta/broken.qxf"), qxfsamples::broken()));
+        QVERIFY(testsupport::writeAll(m_dir.filePath(QStringLiteral("scanner.qxf")), qxfsamples::scanner()));
+        QVERIFY(testsupport::writeAll(m_dir.filePath(QStringLiteral("broken.qxf")), qxfsamples::broken()));
+    }
+    void init() { qputenv("ZELVAR71_QLCPLUS_FIXTURES", m_library.toLocal8Bit()); }
+    void cleanupTestCase() { qunsetenv("ZELVAR71_QLCPLUS_FIXTURES"); }
+
+    void listsAndSearches()
+    {
+        Editor e(builtInNames());
+        QxfImportDialog *dialog = openImport(e);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Import QLC+ Fixture"));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QCOMPARE(part<QLabel>(dialog, "libraryLabel")->text(),
+                 QStringLiteral("5 fixtures in %1").arg(QDir::toNativeSeparators(m_library)));
+        auto *tree = part<QTreeWidget>(dialog, "fixtureTree");
+        // The broken file names its model before it breaks; its manufacturer is missing.
+        QCOMPARE(shownModels(tree), (QStringList{"(no manufacturer)/Broken", "Acme/Dimmer Pack", "Acme/No Mode",
+                                                 "Acme/Spot 300 Profile Deluxe", "Beta/LED Bar 2"}));
+        QTest::keyClicks(part<QLineEdit>(dialog, "searchBox"), QStringLiteral("led"));
+        QCOMPARE(shownModels(tree), QStringList{"Beta/LED Bar 2"});
+        QVERIFY(tree->topLevelItem(2)->isExpanded());
+        part<QLineEdit>(dialog, "searchBox")->clear();
+        QTest::keyClicks(part<QLineEdit>(dialog, "searchBox"), QStringLiteral("ACME  spot"));
+        QCOMPARE(shownModels(tree), QStringList{"Acme/Spot 300 Profile Deluxe"});
+        QVERIFY(!part<QPushButton>(dialog, "importButton")->isEnabled());
+    }
+
+    void showsModesAndPreview()
+    {
+        Editor e(builtInNames());
+        QxfImportDialog *dialog = openImport(e);
+        chooseFixture(dialog, QStringLiteral("spot"));
+        QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(),
+                 QStringLiteral("Acme Spot 300 Profile Deluxe (Moving Head)"));
+        auto *modes = part<QTreeWidget>(dialog, "modeList");
+        QCOMPARE(modes->topLevelItemCount(), 2);
+        QCOMPARE(texts(modes->topLevelItem(0), 3), (QStringList{"Standard", "16", ""}));
+        QCOMPARE(texts(modes->topLevelItem(1), 3),
+                 (QStringList{"Extended", "17", "17 channels; a profile holds at most 16"}));
+        QVERIFY(modes->topLevelItem(0)->flags() & Qt::ItemIsEnabled);
+        QVERIFY(!(modes->topLevelItem(1)->flags() & Qt::ItemIsEnabled));
+        QCOMPARE(modes->currentItem(), modes->topLevelItem(0));
+
+        // The greyed mode cannot be chosen.
+        clickItem(modes, modes->topLevelItem(1));
+        QCOMPARE(modes->currentItem(), modes->topLevelItem(0));
+
+        QCOMPARE(part<QLabel>(dialog, "fixtureNameLabel")->text(), QStringLiteral("Fixture name: Spot 300 Standard"));
+        auto *preview = part<QTableWidget>(dialog, "channelPreview");
+        QCOMPARE(preview->rowCount(), 16);
+        auto row = [preview](int r) {
+            QStringList t;
+            for (int c = 0; c < preview->columnCount(); ++c)
+                t << preview->item(r, c)->text();
+            return t;
+        };
+        QCOMPARE(row(0), (QStringList{"Chan 1", "Pan", "Pan", "Fade", "1"}));
+        QCOMPARE(row(6), (QStringList{"Chan 7", "Shutter", "Shutter", "Snap Before", "3"}));
+        QCOMPARE(row(9), (QStringList{"Chan 10", "Gobo 1 rotation", "Gobo1Rot", "Snap Before", "3"}));
+        QCOMPARE(part<QPlainTextEdit>(dialog, "warningList")->toPlainText(),
+                 QStringLiteral("- Physical data (lamp, size, weight, lens, power) is not kept.\n"
+                                "- The colours and pictures of 5 capabilities are not kept.\n"
+                                "- Default values are not kept: Chan 1 at 128, Chan 3 at 128."));
+        QVERIFY(part<QPushButton>(dialog, "importButton")->isEnabled());
+
+        chooseFixture(dialog, QStringLiteral("dimmer"));
+        QCOMPARE(part<QPlainTextEdit>(dialog, "warningList")->toPlainText(),
+                 QStringLiteral("Nothing: the profile holds the whole mode."));
+
+        // A definition without modes offers none, and says why.
+        chooseFixture(dialog, QStringLiteral("no mode"));
+        QCOMPARE(modes->topLevelItemCount(), 1);
+        QCOMPARE(modes->topLevelItem(0)->text(2), QStringLiteral("the definition has no modes"));
+        QVERIFY(!part<QPushButton>(dialog, "importButton")->isEnabled());
+
+        chooseFixture(dialog, QStringLiteral("broken"));
+        QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(),
+                 QStringLiteral("Cannot be read: broken.qxf: not well-formed XML at line 5, column 1: Premature end "
+                                "of document."));
+        QCOMPARE(modes->topLevelItemCount(), 0);
+        QVERIFY(!part<QPushButton>(dialog, "importButton")->isEnabled());
+        QCOMPARE(e.prompts.calls.size(), 0);
+    }
+
+    void importFillsTheEditor()
+    {
+        Editor e(builtInNames());
+        QxfImportDialog *dialog = openImport(e);
+        QPointer<QxfImportDialog> alive(dialog);
+        chooseFixture(dialog, QStringLiteral("spot"));
+        click(dialog, "importButton");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(alive.isNull());
+        // The editor is the active window again, so its shortcuts work.
+        QVERIFY(QTest::qWaitForWindowActive(e.window));
+
+        QCOMPARE(e.prompts.calls.size(), 1);
+        QCOMPARE(e.prompts.last().title, QStringLiteral("Zelva71 Fixture"));
+        QCOMPARE(e.prompts.last().buttons, PromptButtons::Ok);
+        QCOMPARE(e.prompts.last().text,
+                 QStringLiteral("Spot 300 Standard is imported. Check it and save it.\n\n"
+                                "Not kept, or chosen for you:\n"
+                                "- Physical data (lamp, size, weight, lens, power) is not kept.\n"
+                                "- The colours and pictures of 5 capabilities are not kept.\n"
+                                "- Default values are not kept: Chan 1 at 128, Chan 3 at 128."));
+
+        // The panels show the profile as Open shows one.
+        QCOMPARE(e.edit("text1")->text(), QStringLiteral("Spot 300 Standard "));
+        QCOMPARE(e.combo("Combo1")->currentText(), QStringLiteral("16"));
+        QCOMPARE(e.combo("Combo2")->currentText(), QStringLiteral("Chan 7"));
+        QCOMPARE(e.edit("Text2")->text(), QStringLiteral("15"));
+        QCOMPARE(e.checkedMasters(), QStringList{"Chan 6"});
+        QCOMPARE(e.combo("Combo5")->currentText(), QStringLiteral("Chan 1"));
+        QCOMPARE(e.combo("Combo6")->currentText(), QStringLiteral("Chan 2"));
+        QCOMPARE(e.combo("Combo7")->currentText(), QStringLiteral("Chan 3"));
+        QCOMPARE(e.combo("Combo8")->currentText(), QStringLiteral("Chan 4"));
+        QCOMPARE(e.rows("MSFlexGrid1"), 17);
+        QCOMPARE(e.rowTexts("MSFlexGrid1", 1), (QStringList{"Chan 1", "Pan", "Fade"}));
+        QCOMPARE(e.rowTexts("MSFlexGrid1", 8), (QStringList{"Chan 8", "Color", "Snap Before"}));
+        QCOMPARE(e.rowTexts("MSFlexGrid1", 16), (QStringList{"Chan 16", "Function", "Snap Before"}));
+        QCOMPARE(e.combo("Combo9")->currentText(), QStringLiteral("Chan 1 - Pan"));
+        QCOMPARE(e.rowTexts("MSFlexGrid2", 1), (QStringList{"Step 1", "Pan     ", "0", "255", "127"}));
+        e.choose("Combo9", QStringLiteral("Chan 7 - Shutter"));
+        QCOMPARE(e.rowTexts("MSFlexGrid2", 3), (QStringList{"Step 3", "Strb S-F", "64", "255", "159"}));
+
+        // Unsaved: the save proposes a name of its own and writes a profile the fixture
+        // selection takes.
+        const QByteArray saved = e.save(QStringLiteral("spot"));
+        QCOMPARE(e.prompts.last().kind, PromptCall::SaveFile);
+        QCOMPARE(e.prompts.last().text, QStringLiteral("Spot_300_Profile_Deluxe-Standard.zff"));
+        QCOMPARE(saved.size(), 91 + 11 * 32);
+        QCOMPARE(saved.mid(4, 2), testsupport::hex("00 00"));
+        QCOMPARE(saved.mid(43, 6), testsupport::hex("00 01 01 01 01 01"));
+    }
+
+    void laterImportProposesTheSaveFolder()
+    {
+        Editor e(builtInNames());
+        e.save(QStringLiteral("first"));
+        QxfImportDialog *dialog = openImport(e);
+        chooseFixture(dialog, QStringLiteral("dimmer"));
+        click(dialog, "importButton");
+        QVERIFY(QTest::qWaitForWindowActive(e.window));
+        QCOMPARE(e.prompts.calls.size(), 1); // the save; the dimmer brings no notes
+        e.save(QStringLiteral("second"));
+        QCOMPARE(e.prompts.last().text, e.path(QStringLiteral("Dimmer_Pack-1_Channel.zff")));
+    }
+
+    void cancelKeepsTheProfile()
+    {
+        Editor e(builtInNames());
+        const FixtureProfile before = e.profile();
+        QxfImportDialog *dialog = openImport(e);
+        chooseFixture(dialog, QStringLiteral("spot"));
+        click(dialog, "cancelButton");
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(e.window));
+        QCOMPARE(e.profile(), before);
+        QCOMPARE(e.prompts.calls.size(), 0);
+    }
+
+    void otherFile()
+    {
+        Editor e(builtInNames());
+        QxfImportDialog *dialog = openImport(e);
+        const QString broken = m_dir.filePath(QStringLiteral("broken.qxf"));
+        e.prompts.paths.enqueue(broken);
+        click(dialog, "otherFileButton");
+        QCOMPARE(e.prompts.calls.size(), 2);
+        QCOMPARE(e.prompts.calls.at(0).kind, PromptCall::OpenFile);
+        QCOMPARE(e.prompts.calls.at(0).title, QStringLiteral("Open QLC+ Fixture"));
+        QCOMPARE(e.prompts.calls.at(0).filter, QStringLiteral("QLC+ Fixture Definition(*.qxf)|*.qxf"));
+        QCOMPARE(e.prompts.calls.at(1).title, QStringLiteral("Import QLC+ Fixture"));
+        QCOMPARE(e.prompts.calls.at(1).text,
+                 QStringLiteral("%1 cannot be read as a QLC+ fixture definition:\nbroken.qxf: not well-formed XML at "
+                                "line 5, column 1: Premature end of document.")
+                     .arg(QDir::toNativeSeparators(broken)));
+        QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(), QStringLiteral("No fixture chosen"));
+
+        // Cancelling the file dialog changes nothing; a good file shows its modes.
+        click(dialog, "otherFileButton");
+        QCOMPARE(e.prompts.calls.size(), 3);
+        e.prompts.paths.enqueue(m_dir.filePath(QStringLiteral("scanner.qxf")));
+        click(dialog, "otherFileButton");
+        QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(), QStringLiteral("Gamma Scan 250 (Scanner)"));
+        QCOMPARE(part<QTreeWidget>(dialog, "modeList")->currentItem()->text(0), QStringLiteral("7 Channel"));
+        click(dialog, "importButton");
+        QCOMPARE(e.combo("Combo1")->currentText(), QStringLiteral("7"));
+        QCOMPARE(e.rowTexts("MSFlexGrid1", 6), (QStringList{"Chan 6", "CHAN.06", "Fade"}));
+        // No warnings, no message.
+        QCOMPARE(e.prompts.calls.size(), 4);
+    }
+
+    void withoutLibrary()
+    {
+        qputenv("ZELVAR71_QLCPLUS_FIXTURES", NoLibrary.toLocal8Bit());
+        Editor e(builtInNames());
+        QxfImportDialog *dialog = openImport(e);
+        QCOMPARE(part<QLabel>(dialog, "libraryLabel")->text(),
+                 QStringLiteral("No QLC+ fixture library is installed (Debian package qlcplus-data). Any .qxf file "
+                                "opens with Other File..."));
+        QCOMPARE(part<QTreeWidget>(dialog, "fixtureTree")->topLevelItemCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestQxfImportDialog)
+#include "tst_qxfimportdialog.moc"
