@@ -1,5 +1,6 @@
 // zelvar71-cli import run as a user runs it: the mode listing, one mode written as a
 // profile, a folder of definitions converted with its summary, refusals and exit statuses.
+#include "clirun.h"
 #include "qxfsamples.h"
 #include "testsupport.h"
 
@@ -7,7 +8,6 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,12 +24,8 @@ struct Run
 
 Run cli(const QStringList &args)
 {
-    QProcess p;
-    p.start(QStringLiteral(ZELVAR71_CLI), QStringList(QStringLiteral("import")) + args);
-    if (!p.waitForFinished(60000))
-        qFatal("zelvar71-cli did not finish");
-    return Run{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-               QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    const CliRun r = runCli(QStringList(QStringLiteral("import")) + args);
+    return Run{r.exitCode, QString::fromUtf8(r.out), QString::fromUtf8(r.err)};
 }
 
 } // namespace

@@ -1,31 +1,18 @@
 // zelvar71-cli link ... run as a user runs it, against the simulated Kiron link: a send and
 // a timed receive byte for byte, and failures on stderr with a non-zero exit.
+#include "clirun.h"
 #include "testsupport.h"
 #include "usbsimulator.h"
 
-#include <QProcess>
 #include <QtTest>
 
 using testsupport::UsbSimulator;
 
 namespace {
 
-struct Run
+CliRun link(const QStringList &args)
 {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run link(const QStringList &args)
-{
-    QProcess p;
-    p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-    p.start(QStringLiteral(ZELVAR71_CLI), QStringList{QStringLiteral("link")} + args);
-    if (!p.waitForFinished(60000))
-        qFatal("zelvar71-cli did not finish");
-    return Run{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-               p.readAllStandardError()};
+    return runCli(QStringList{QStringLiteral("link")} + args);
 }
 
 QByteArray pattern(int size)
@@ -54,7 +41,7 @@ private slots:
         QVERIFY(testsupport::writeAll(show, pattern(1021)));
         QVERIFY(testsupport::writeAll(in, pattern(700)));
 
-        Run run = link({QStringLiteral("send"), show});
+        CliRun run = link({QStringLiteral("send"), show});
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.isEmpty(), run.err.constData());
         QCOMPARE(run.out, QByteArray("1021 bytes sent\n"));
@@ -75,7 +62,7 @@ private slots:
         QVERIFY(testsupport::writeAll(show, pattern(100)));
 
         // No interface: its message, and a failure.
-        Run run = link({QStringLiteral("send"), show});
+        CliRun run = link({QStringLiteral("send"), show});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.startsWith("No USB Device Connected or Device Error!\n"), run.err.constData());
 

@@ -1,6 +1,7 @@
 // zelvar71-cli link ...: a file to the controller, or the controller's bytes into a file,
 // over the Kiron USB link through the same commands as the transfer dialog.
 #include "commands.h"
+#include "stderrprompts.h"
 
 #include "common/prompts.h"
 #include "usbtool/devicelibrary.h"
@@ -17,23 +18,6 @@ namespace {
 
 const char *const LinkUsage = "usage: zelvar71-cli link send FILE\n"
                               "       zelvar71-cli link receive FILE SECONDS\n";
-
-class LinkStderrPrompts : public Prompts
-{
-public:
-    explicit LinkStderrPrompts(QTextStream &err) : m_err(err) {}
-    PromptAnswer message(QWidget *, const QString &text, const QString &, PromptButtons) override
-    {
-        m_err << text << "\n";
-        m_err.flush();
-        return PromptAnswer::Ok;
-    }
-    QString openFile(QWidget *, const FileDialogRequest &) override { return QString(); }
-    QString saveFile(QWidget *, const FileDialogRequest &) override { return QString(); }
-
-private:
-    QTextStream &m_err;
-};
 
 // The dialog's part, played by the command line: the chosen file is the argument, the
 // messages go to stderr, the rest is not shown.
@@ -82,7 +66,7 @@ int link(const QStringList &args, QTextStream &out, QTextStream &err)
         return ExitFailure;
     }
 
-    LinkStderrPrompts prompts(err);
+    StderrPrompts prompts(err);
     DeviceLibrary device(prompts);
     device.BindDeviceLibrary();
     TerminalLinkPanel panel(err, args.at(1));

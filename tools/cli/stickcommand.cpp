@@ -1,6 +1,7 @@
 // zelvar71-cli stick ...: the Pelkom stick's file commands from a terminal, through the
 // same commands as the transfer dialog; the tool's messages go to stderr.
 #include "commands.h"
+#include "stderrprompts.h"
 
 #include "common/prompts.h"
 #include "usbtool/devicelibrary.h"
@@ -20,23 +21,6 @@ const char *const StickUsage = "usage: zelvar71-cli stick list\n"
                                "       zelvar71-cli stick write FILE\n"
                                "       zelvar71-cli stick del NAME\n"
                                "       zelvar71-cli stick format\n";
-
-class StderrPrompts : public Prompts
-{
-public:
-    explicit StderrPrompts(QTextStream &err) : m_err(err) {}
-    PromptAnswer message(QWidget *, const QString &text, const QString &, PromptButtons) override
-    {
-        m_err << text << "\n";
-        m_err.flush();
-        return PromptAnswer::Ok;
-    }
-    QString openFile(QWidget *, const FileDialogRequest &) override { return QString(); }
-    QString saveFile(QWidget *, const FileDialogRequest &) override { return QString(); }
-
-private:
-    QTextStream &m_err;
-};
 
 // The dialog's part, played by the command line: the selection and the chosen file are
 // the arguments, the file list is printed, messages go to stderr.
