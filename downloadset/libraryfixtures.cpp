@@ -25,7 +25,7 @@ struct StepSpec
     quint8 toDmx;
 };
 
-struct ChannelSpec
+struct ChannelDesign
 {
     const char *name; // a built-in channel name
     FadeMode fadeMode;
@@ -48,15 +48,15 @@ const std::vector<StepSpec> FunctionSteps = {
 constexpr FadeMode Fade = FadeMode::Fade;
 constexpr FadeMode Snap = FadeMode::SnapBefore;
 
-struct FixtureSpec
+struct FixtureDesign
 {
     const char *name;
-    std::vector<ChannelSpec> channels;
+    std::vector<ChannelDesign> channels;
     quint8 panCoarse, panFine, tiltCoarse, tiltFine;
     quint8 dimmer; // the black channel (black at DMX 0) and the one master channel
 };
 
-const std::array<FixtureSpec, LibraryFixtureCount> Library = {{
+const std::array<FixtureDesign, LibraryFixtureCount> Library = {{
     {"Generic 16Ch",
      {{"Pan", Fade, {}},
       {"Pan Fine", Fade, {}},
@@ -112,19 +112,19 @@ quint8 builtInNameId(const char *name)
 
 FixtureProfile LibraryFixtureProfile(int index)
 {
-    const FixtureSpec &spec = Library.at(size_t(index));
+    const FixtureDesign &design = Library.at(size_t(index));
     FixtureProfile profile;
-    ResetProfileValues(profile, int(spec.channels.size()), QString::fromLatin1(spec.name));
-    profile.setup.panCoarse = spec.panCoarse;
-    profile.setup.panFine = spec.panFine;
-    profile.setup.tiltCoarse = spec.tiltCoarse;
-    profile.setup.tiltFine = spec.tiltFine;
-    profile.setup.blackChannel = spec.dimmer;
+    ResetProfileValues(profile, int(design.channels.size()), QString::fromLatin1(design.name));
+    profile.setup.panCoarse = design.panCoarse;
+    profile.setup.panFine = design.panFine;
+    profile.setup.tiltCoarse = design.tiltCoarse;
+    profile.setup.tiltFine = design.tiltFine;
+    profile.setup.blackChannel = design.dimmer;
     profile.setup.blackValue = 0;
-    profile.setup.masterMask = quint16(1u << (spec.dimmer - 1));
+    profile.setup.masterMask = quint16(1u << (design.dimmer - 1));
 
     int channel = 1;
-    for (const ChannelSpec &c : spec.channels) {
+    for (const ChannelDesign &c : design.channels) {
         ChannelEntry &entry = profile.channels[size_t(channel - 1)];
         entry.nameId = builtInNameId(c.name);
         entry.fadeMode = quint8(c.fadeMode);
