@@ -18,7 +18,7 @@ const std::array<const char *, LibraryFixtureCount> LibraryFixtureFileNames = {
 
 namespace {
 
-struct StepSpec
+struct StepDesign
 {
     const char *name;
     quint8 fromDmx;
@@ -29,20 +29,20 @@ struct ChannelDesign
 {
     const char *name; // a built-in channel name
     FadeMode fadeMode;
-    std::vector<StepSpec> steps;
+    std::vector<StepDesign> steps;
 };
 
-const std::vector<StepSpec> ShutterSteps = {
+const std::vector<StepDesign> ShutterSteps = {
     {"Closed", 0, 15}, {"Strobe", 16, 127}, {"Pulse", 128, 191}, {"Random", 192, 239}, {"Open", 240, 255}};
-const std::vector<StepSpec> ColorSteps = {
+const std::vector<StepDesign> ColorSteps = {
     {"White", 0, 15},   {"Red", 16, 31},   {"Orange", 32, 47},   {"Yellow", 48, 63},    {"Green", 64, 79},
     {"Cyan", 80, 95},   {"Blue", 96, 111}, {"Magenta", 112, 127}, {"Rainbow", 128, 255}};
-const std::vector<StepSpec> GoboSteps = {
+const std::vector<StepDesign> GoboSteps = {
     {"Open", 0, 15},    {"Gobo 1", 16, 31}, {"Gobo 2", 32, 47},   {"Gobo 3", 48, 63}, {"Gobo 4", 64, 79},
     {"Gobo 5", 80, 95}, {"Gobo 6", 96, 111}, {"Gobo 7", 112, 127}, {"Shake", 128, 255}};
-const std::vector<StepSpec> RotationSteps = {{"Index", 0, 127}, {"Rot CW", 128, 191}, {"Rot CCW", 192, 255}};
-const std::vector<StepSpec> PrismSteps = {{"Off", 0, 127}, {"On", 128, 255}};
-const std::vector<StepSpec> FunctionSteps = {
+const std::vector<StepDesign> RotationSteps = {{"Index", 0, 127}, {"Rot CW", 128, 191}, {"Rot CCW", 192, 255}};
+const std::vector<StepDesign> PrismSteps = {{"Off", 0, 127}, {"On", 128, 255}};
+const std::vector<StepDesign> FunctionSteps = {
     {"Normal", 0, 127}, {"Lamp On", 128, 159}, {"Lamp Off", 160, 191}, {"Reset", 192, 255}};
 
 constexpr FadeMode Fade = FadeMode::Fade;
@@ -130,7 +130,7 @@ FixtureProfile LibraryFixtureProfile(int index)
         entry.fadeMode = quint8(c.fadeMode);
         entry.stepCount = quint8(c.steps.size());
         int step = 1;
-        for (const StepSpec &s : c.steps) {
+        for (const StepDesign &s : c.steps) {
             StepRecord &record = profile.steps[size_t(FixtureProfile::slotOf(channel, step))];
             record.name.assign(s.name);
             record.fromDmx = s.fromDmx;
