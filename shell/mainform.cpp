@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -124,6 +125,10 @@ QMdiSubWindow *MainForm::showChild(Child &child)
 
 void MainForm::activateFrontWindow()
 {
+    if (m_closing && !hasOpenWindows()) {
+        close();
+        return;
+    }
     if (m_mdiArea->activeSubWindow())
         return;
     const QList<QMdiSubWindow *> frames = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
@@ -164,10 +169,23 @@ QMdiSubWindow *MainForm::frameOf(const QWidget *window) const
     return nullptr;
 }
 
+bool MainForm::hasOpenWindows() const
+{
+    const QList<QMdiSubWindow *> frames = m_mdiArea->subWindowList();
+    return std::any_of(frames.begin(), frames.end(), [](const QMdiSubWindow *f) { return !f->isHidden(); });
+}
+
 void MainForm::closeEvent(QCloseEvent *event)
 {
-    // Each open working window closes first, running its unload handling.
+    // Each open working window closes first, running its unload handling. A window that
+    // must finish something first (a send unwinding) closes a moment later; the main
+    // window follows it then.
+    m_closing = true;
     m_mdiArea->closeAllSubWindows();
+    if (hasOpenWindows()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

@@ -65,9 +65,11 @@ private:
     void MDIForm_Load();
     QMdiSubWindow *showChild(Child &child);
     void activateFrontWindow();
+    bool hasOpenWindows() const;
     static QWidget *windowIn(const Child &child);
 
     Prompts &m_prompts;
+    bool m_closing = false; // the main window is closing once its working windows have
     EndProgram m_endProgram;
     QMdiArea *m_mdiArea;
     Child m_kiron;

@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTimer>
 #include <QtTest>
 
 using namespace zelvar;
@@ -24,6 +25,9 @@ struct Counts
 class StandIn : public QMainWindow
 {
 public:
+    // The first close is refused (a send still unwinding); the window closes itself soon after.
+    bool refuseFirstClose = false;
+
     StandIn(const QString &caption, QSize size, Counts &counts) : m_counts(counts)
     {
         setWindowTitle(caption);
@@ -35,6 +39,15 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override
     {
+        if (refuseFirstClose) {
+            refuseFirstClose = false;
+            event->ignore();
+            QTimer::singleShot(50, this, [this] {
+                if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+                    frame->close();
+            });
+            return;
+        }
         ++m_counts.unloads;
         event->accept();
     }
@@ -167,6 +180,18 @@ private slots:
         QCOMPARE(zelva.unloads, 1);
         QCOMPARE(names.unloads, 1);
         QCOMPARE(ends, 0);
+    }
+
+    void theMainWindowWaitsForAWindowThatClosesLater()
+    {
+        auto form = makeForm();
+        form->StartUp();
+        static_cast<StandIn *>(form->linkWindow())->refuseFirstClose = true;
+        QVERIFY(!form->close());
+        QVERIFY(form->isVisible());
+        QCOMPARE(zelva.unloads, 1);
+        QTRY_COMPARE(kiron.unloads, 1);
+        QTRY_VERIFY(!form->isVisible());
     }
 
     void menuTexts()
