@@ -1,6 +1,7 @@
 // The Kiron link's commands and worker against the simulated "kzt_usb_dmx" link: the bytes
 // and block sizes on the wire, RTS around each read, what the window is told and on which
 // thread, cancel, and the ends by failure.
+#include "recordingpanel.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
 #include "usbsimulator.h"
@@ -18,13 +19,10 @@ using testsupport::UsbSimulator;
 
 namespace {
 
-// Stands in for the dialog: records everything it is told, in order, and the thread
-// each call came on; answers the chooser from a script.
-class RecordingPanel : public LinkPanel
+// Stands in for the dialog, noting also the thread each call came on.
+class LinkRecordingPanel : public RecordingPanel<LinkPanel>
 {
 public:
-    QStringList events;
-    QQueue<QString> chosenPaths;
     QSet<QThread *> threads;
 
     void setLinkButtons(bool receive, bool cancelReceive, bool send, bool cancelSend) override
@@ -32,25 +30,11 @@ public:
         note(QStringLiteral("buttons %1%2%3%4").arg(int(receive)).arg(int(cancelReceive)).arg(int(send)).arg(int(cancelSend)));
     }
     void showStatus(const QString &text) override { note(QStringLiteral("status \"%1\"").arg(text)); }
-    void showPath(const QString &path) override { note(QStringLiteral("path ") + path); }
-    void setProgressRange(int maximum) override { note(QStringLiteral("range %1").arg(maximum)); }
-    void setProgressPosition(int position) override { note(QStringLiteral("position %1").arg(position)); }
-    void setProgressStep(int step) override { note(QStringLiteral("step %1").arg(step)); }
-    void stepProgress() override { note(QStringLiteral("advance")); }
-    QString chooseFile(FileChoice choice, const QString &title, const QString &presetName) override
-    {
-        note(QStringLiteral("choose %1 \"%2\" \"%3\"")
-                 .arg(choice == FileChoice::Save ? QStringLiteral("save") : QStringLiteral("open"), title, presetName));
-        return chosenPaths.isEmpty() ? QString() : chosenPaths.dequeue();
-    }
-    void showMessage(const QString &text) override { note(QStringLiteral("message ") + text); }
 
-    QStringList messages() const { return events.filter(QRegularExpression(QStringLiteral("^message "))); }
-
-private:
-    void note(const QString &event)
+protected:
+    void note(const QString &event) override
     {
-        events << event;
+        RecordingPanel::note(event);
         threads.insert(QThread::currentThread());
     }
 };
@@ -110,7 +94,7 @@ struct Session
     UsbSimulator sim;
     ScriptedPrompts prompts;
     DeviceLibrary device;
-    RecordingPanel panel;
+    LinkRecordingPanel panel;
     LinkCommands commands;
     QString out;
     QString in;

@@ -1,5 +1,6 @@
 // The stick's five commands against the simulated "kzt_dmx20" stick: every byte on the wire,
 // RTS around each read, what the window is told, and files that come back byte for byte.
+#include "recordingpanel.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
 #include "usbsimulator.h"
@@ -16,48 +17,30 @@ using testsupport::UsbSimulator;
 
 namespace {
 
-// Stands in for the dialog: keeps the file list and answers the chooser from a script,
-// and records everything it is told, in order.
-class RecordingPanel : public StickPanel
+// Stands in for the dialog, keeping the file list as well.
+class StickRecordingPanel : public RecordingPanel<StickPanel>
 {
 public:
-    QStringList events;
     QStringList items;
     std::optional<QString> selected;
-    QQueue<QString> chosenPaths;
     bool buttonsEnabled = true;
 
     void SetStickButtons(bool enabled) override
     {
         buttonsEnabled = enabled;
-        events << (enabled ? QStringLiteral("buttons on") : QStringLiteral("buttons off"));
+        note(enabled ? QStringLiteral("buttons on") : QStringLiteral("buttons off"));
     }
     void clearFileList() override
     {
         items.clear();
-        events << QStringLiteral("clear list");
+        note(QStringLiteral("clear list"));
     }
     void addFileListItem(const QString &text) override
     {
         items << text;
-        events << QStringLiteral("item ") + text;
+        note(QStringLiteral("item ") + text);
     }
     std::optional<QString> selectedFileListItem() const override { return selected; }
-    void showPath(const QString &path) override { events << QStringLiteral("path ") + path; }
-    void setProgressRange(int maximum) override { events << QStringLiteral("range %1").arg(maximum); }
-    void setProgressPosition(int position) override { events << QStringLiteral("position %1").arg(position); }
-    void setProgressStep(int step) override { events << QStringLiteral("step %1").arg(step); }
-    void stepProgress() override { events << QStringLiteral("advance"); }
-    QString chooseFile(FileChoice choice, const QString &title, const QString &presetName) override
-    {
-        events << QStringLiteral("choose %1 \"%2\" \"%3\"")
-                      .arg(choice == FileChoice::Save ? QStringLiteral("save") : QStringLiteral("open"), title,
-                           presetName);
-        return chosenPaths.isEmpty() ? QString() : chosenPaths.dequeue();
-    }
-    void showMessage(const QString &text) override { events << QStringLiteral("message ") + text; }
-
-    QStringList messages() const { return events.filter(QRegularExpression(QStringLiteral("^message "))); }
 };
 
 // A tool session: the simulator, the bound library and the commands.
@@ -89,7 +72,7 @@ struct Session
     UsbSimulator sim;
     ScriptedPrompts prompts;
     DeviceLibrary device;
-    RecordingPanel panel;
+    StickRecordingPanel panel;
     StickCommands commands;
 };
 

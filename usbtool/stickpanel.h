@@ -1,23 +1,16 @@
-// What the stick commands need of the window that runs them: the five stick buttons, the
-// file list, the path box, the progress bar, a file chooser and message boxes.
+// What the stick commands need of the window that runs them: the five stick buttons and
+// the file list, besides what every tool command needs (TransferPanel).
 #pragma once
 
-#include <QString>
+#include "usbtool/transferpanel.h"
 
 #include <optional>
 
 namespace zelvar {
 
-enum class FileChoice {
-    Save, // where a file from the stick goes
-    Open, // a computer file to copy to the stick
-};
-
-class StickPanel
+class StickPanel : public TransferPanel
 {
 public:
-    virtual ~StickPanel() = default;
-
     // The five stick buttons, together.
     virtual void SetStickButtons(bool enabled) = 0;
 
@@ -25,19 +18,6 @@ public:
     virtual void addFileListItem(const QString &text) = 0;
     // The selected item's text, or nothing when no item is selected.
     virtual std::optional<QString> selectedFileListItem() const = 0;
-
-    virtual void showPath(const QString &path) = 0;
-
-    virtual void setProgressRange(int maximum) = 0; // from 0
-    virtual void setProgressPosition(int position) = 0;
-    virtual void setProgressStep(int step) = 0;
-    virtual void stepProgress() = 0;
-
-    // The chosen file's full path, or an empty text when none was chosen.
-    virtual QString chooseFile(FileChoice choice, const QString &title, const QString &presetName) = 0;
-
-    // A message box with the text, no title and an OK button.
-    virtual void showMessage(const QString &text) = 0;
 };
 
 } // namespace zelvar

@@ -2,6 +2,7 @@
 // over the Kiron USB link through the same commands as the transfer dialog.
 #include "commands.h"
 #include "stderrprompts.h"
+#include "terminalpanel.h"
 
 #include "common/prompts.h"
 #include "usbtool/devicelibrary.h"
@@ -19,30 +20,13 @@ namespace {
 const char *const LinkUsage = "usage: zelvar71-cli link send FILE\n"
                               "       zelvar71-cli link receive FILE SECONDS\n";
 
-// The dialog's part, played by the command line: the chosen file is the argument, the
-// messages go to stderr, the rest is not shown.
-class TerminalLinkPanel : public LinkPanel
+// The dialog's part, played by the command line; buttons and status line are not shown.
+class TerminalLinkPanel : public TerminalPanel<LinkPanel>
 {
 public:
-    TerminalLinkPanel(QTextStream &err, QString path) : m_err(err), m_path(std::move(path)) {}
-
+    using TerminalPanel::TerminalPanel;
     void setLinkButtons(bool, bool, bool, bool) override {}
     void showStatus(const QString &) override {}
-    void showPath(const QString &) override {}
-    void setProgressRange(int) override {}
-    void setProgressPosition(int) override {}
-    void setProgressStep(int) override {}
-    void stepProgress() override {}
-    QString chooseFile(FileChoice, const QString &, const QString &) override { return m_path; }
-    void showMessage(const QString &text) override
-    {
-        m_err << text << "\n";
-        m_err.flush();
-    }
-
-private:
-    QTextStream &m_err;
-    QString m_path;
 };
 
 } // namespace

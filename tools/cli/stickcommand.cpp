@@ -2,6 +2,7 @@
 // same commands as the transfer dialog; the tool's messages go to stderr.
 #include "commands.h"
 #include "stderrprompts.h"
+#include "terminalpanel.h"
 
 #include "common/prompts.h"
 #include "usbtool/devicelibrary.h"
@@ -22,13 +23,13 @@ const char *const StickUsage = "usage: zelvar71-cli stick list\n"
                                "       zelvar71-cli stick del NAME\n"
                                "       zelvar71-cli stick format\n";
 
-// The dialog's part, played by the command line: the selection and the chosen file are
-// the arguments, the file list is printed, messages go to stderr.
-class TerminalPanel : public StickPanel
+// The dialog's part, played by the command line: the selection is an argument and the
+// file list is kept to be printed.
+class TerminalStickPanel : public TerminalPanel<StickPanel>
 {
 public:
-    TerminalPanel(QTextStream &err, std::optional<QString> selected, QString path)
-        : m_err(err), m_selected(std::move(selected)), m_path(std::move(path))
+    TerminalStickPanel(QTextStream &err, std::optional<QString> selected, QString path)
+        : TerminalPanel(err, std::move(path)), m_selected(std::move(selected))
     {
     }
 
@@ -38,22 +39,9 @@ public:
     void clearFileList() override { items.clear(); }
     void addFileListItem(const QString &text) override { items << text; }
     std::optional<QString> selectedFileListItem() const override { return m_selected; }
-    void showPath(const QString &) override {}
-    void setProgressRange(int) override {}
-    void setProgressPosition(int) override {}
-    void setProgressStep(int) override {}
-    void stepProgress() override {}
-    QString chooseFile(FileChoice, const QString &, const QString &) override { return m_path; }
-    void showMessage(const QString &text) override
-    {
-        m_err << text << "\n";
-        m_err.flush();
-    }
 
 private:
-    QTextStream &m_err;
     std::optional<QString> m_selected;
-    QString m_path;
 };
 
 } // namespace
@@ -85,7 +73,7 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err)
     StderrPrompts prompts(err);
     DeviceLibrary device(prompts);
     device.BindDeviceLibrary();
-    TerminalPanel panel(err, selected, path);
+    TerminalStickPanel panel(err, selected, path);
     StickCommands commands(device, panel);
 
     Outcome result;

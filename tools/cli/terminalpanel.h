@@ -1,0 +1,34 @@
+// The window's part of a tool command, played by the command line: the chosen file is the
+// one named on the command line, messages go to stderr, progress is not shown.
+#pragma once
+
+#include "usbtool/transferpanel.h"
+
+#include <QTextStream>
+
+namespace zelvar::cli {
+
+template <class Panel>
+class TerminalPanel : public Panel
+{
+public:
+    TerminalPanel(QTextStream &err, QString path) : m_err(err), m_path(std::move(path)) {}
+
+    void showPath(const QString &) override {}
+    void setProgressRange(int) override {}
+    void setProgressPosition(int) override {}
+    void setProgressStep(int) override {}
+    void stepProgress() override {}
+    QString chooseFile(FileChoice, const QString &, const QString &) override { return m_path; }
+    void showMessage(const QString &text) override
+    {
+        m_err << text << "\n";
+        m_err.flush();
+    }
+
+private:
+    QTextStream &m_err;
+    QString m_path;
+};
+
+} // namespace zelvar::cli
