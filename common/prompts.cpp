@@ -29,6 +29,7 @@ PromptAnswer QtPrompts::message(QWidget *parent, const QString &text, const QStr
 {
     QMessageBox box(QMessageBox::NoIcon, title, text,
                     buttons == PromptButtons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setDefaultButton(buttons == PromptButtons::OkCancelDefaultCancel ? QMessageBox::Cancel : QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
 }
 

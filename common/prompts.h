@@ -8,7 +8,9 @@ class QWidget;
 
 namespace zelvar {
 
-enum class PromptButtons { Ok, OkCancel };
+// OkCancel has OK as its default button; OkCancelDefaultCancel is for questions whose OK
+// destroys something, so that Enter pressed without reading keeps it.
+enum class PromptButtons { Ok, OkCancel, OkCancelDefaultCancel };
 enum class PromptAnswer { Ok, Cancel };
 
 struct FileDialogRequest
