@@ -66,10 +66,8 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err)
     if (args.size() > operands + 1)
         return notUnderstood(
             err, QStringLiteral("stick %1: unexpected argument %2").arg(command, args.at(operands + 1)), StickUsage);
-    if (args.size() < operands + 1) {
-        err << StickUsage;
-        return ExitUsage;
-    }
+    if (args.size() < operands + 1)
+        return notUnderstood(err, QStringLiteral("stick %1: missing argument").arg(command), StickUsage);
 
     std::optional<QString> selected;
     QString path;
