@@ -9,7 +9,6 @@
 #include "usbtool/stickpanel.h"
 #include "usbtool/stickprotocol.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
