@@ -40,6 +40,7 @@ public:
     void clearFileList() override {}
     void addFileListItem(const QString &) override {}
     std::optional<QString> selectedFileListItem() const override { return selected; }
+    bool confirm(const QString &) override { return true; }
     void showPath(const QString &) override {}
     void setProgressRange(int) override {}
     void setProgressPosition(int) override {}

@@ -125,11 +125,48 @@ private slots:
         run = runCli({QStringLiteral("zff"), QStringLiteral("show")});
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.err.contains("usage"));
-        run = runCli({QStringLiteral("frobnicate")});
-        QCOMPARE(run.exitCode, 2);
-        run = runCli({QStringLiteral("--help")});
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.contains("zff show FILE"));
+    }
+
+    void helpVersionAndWordsNotUnderstood_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("begins"); // what stdout (exit 0) or stderr (exit 2) begins with
+        const QByteArray overview = "usage: zelvar71-cli COMMAND ...\n";
+        for (const char *help : {"-h", "--help", "help"})
+            QTest::newRow(help) << QStringList{QLatin1String(help)} << 0 << overview;
+        QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QByteArray("zelvar71-cli 1.09\n");
+        for (const char *word : {"zff", "names", "compose", "send", "receive", "stick", "link", "import"})
+            QTest::addRow("%s --help", word) << QStringList{QLatin1String(word), QStringLiteral("--help")} << 0
+                                             << "usage: zelvar71-cli " + QByteArray(word) + ' ';
+        QTest::newRow("help stick") << QStringList{QStringLiteral("help"), QStringLiteral("stick")} << 0
+                                    << QByteArray("usage: zelvar71-cli stick list\n");
+        QTest::newRow("stick read -h") << QStringList{QStringLiteral("stick"), QStringLiteral("read"), QStringLiteral("-h")}
+                                       << 0 << QByteArray("usage: zelvar71-cli stick list\n");
+        QTest::newRow("nothing") << QStringList{} << 2 << "zelvar71-cli: no command given\n" + overview;
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")} << 2
+                                         << "zelvar71-cli: unknown command frobnicate\n" + overview;
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--frob")} << 2
+                                        << "zelvar71-cli: unknown option --frob\n" + overview;
+        QTest::newRow("unknown second word") << QStringList{QStringLiteral("zff"), QStringLiteral("print")} << 2
+                                             << QByteArray("zelvar71-cli: unknown command zff print\n"
+                                                           "usage: zelvar71-cli zff show FILE\n");
+        QTest::newRow("help for no command") << QStringList{QStringLiteral("help"), QStringLiteral("frob")} << 2
+                                             << "zelvar71-cli: unknown command frob\n" + overview;
+    }
+
+    void helpVersionAndWordsNotUnderstood()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, begins);
+        const CliRun run = runCli(args);
+        QCOMPARE(run.exitCode, exitCode);
+        const QByteArray &shown = exitCode == 0 ? run.out : run.err;
+        QVERIFY2(shown.startsWith(begins), shown.constData());
+        QVERIFY2((exitCode == 0 ? run.err : run.out).isEmpty(), "nothing on the other stream");
+        if (args == QStringList{QStringLiteral("--version")})
+            QCOMPARE(run.out, begins);
     }
 };
 

@@ -53,19 +53,35 @@ private slots:
     void missingLibraryIsReportedOnceAndTheToolGoesOn()
     {
         UsbSimulator sim;
-        qputenv("ZELVAR71_D2XX", QFile::encodeName(sim.path(QStringLiteral("nothing-here.so"))));
+        const QString library = sim.path(QStringLiteral("nothing-here.so"));
+        qputenv("ZELVAR71_D2XX", QFile::encodeName(library));
         Tool tool;
         ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
         QVERIFY(!lib.isLoaded());
-        QCOMPARE(messages(prompts), QStringList{QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver")});
+        const QString lookedFor = QStringLiteral("Looked for the file named by ZELVAR71_D2XX: %1.").arg(library);
+        QCOMPARE(messages(prompts),
+                 QStringList{QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n") + lookedFor});
 
+        // A command asks first and is told once; the calls it makes say nothing more.
         prompts.calls.clear();
+        QVERIFY(!lib.requireLibrary());
         lib.CloseInterface();
         lib.OpenInterface(StickBitRate);
-        QCOMPARE(messages(prompts), (QStringList{QStringLiteral("FT_Close is not valid!"),
-                                                 QStringLiteral("FT_ListDevices is not valid!"), NoDevice}));
+        d2xx::DWORD written = 0;
+        QCOMPARE(lib.write("ab", 2, &written), d2xx::FT_STATUS(1));
+        QCOMPARE(messages(prompts),
+                 QStringList{QStringLiteral("No USB driver is loaded: install it, then start Zelvar71Save again!\n")
+                             + lookedFor});
+    }
+
+    void withoutZelvar71D2xxTheLibraryPathIsSearched()
+    {
+        qunsetenv("ZELVAR71_D2XX");
+        QCOMPARE(DeviceLibrary::libraryPath(), QStringLiteral("libftd2xx.so"));
+        QCOMPARE(DeviceLibrary::librarySearchText(),
+                 QStringLiteral("Looked for libftd2xx.so on the library path (ZELVAR71_D2XX can name another file)."));
     }
 
     void emptyEntryPointsAnswerWithTheirMessageAndStatusOne_data()
@@ -382,7 +398,8 @@ private slots:
     void messageFromAWorkerThreadOpensOnTheApplicationThread()
     {
         UsbSimulator sim;
-        qputenv("ZELVAR71_D2XX", QFile::encodeName(sim.path(QStringLiteral("nothing-here.so"))));
+        // A library that loads but has none of the names: its wrappers have their messages.
+        qputenv("ZELVAR71_D2XX", "libm.so.6");
         QThread *shownOn = nullptr;
         struct ThreadRecorder : ScriptedPrompts
         {

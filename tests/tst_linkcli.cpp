@@ -73,6 +73,13 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QVERIFY(!QFile::exists(typo));
 
+        // No driver: one line for the command after the binding's message, no other reason.
+        qputenv("ZELVAR71_D2XX", QFile::encodeName(sim.path(QStringLiteral("missing.so"))));
+        run = link({QStringLiteral("send"), show});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.endsWith(".so.\nzelvar71-cli: link send: no USB driver is loaded\n"), run.err.constData());
+        QCOMPARE(run.err.count('\n'), 3);
+
         QCOMPARE(link({QStringLiteral("receive"), show}).exitCode, 2);
         QCOMPARE(link({QStringLiteral("receive"), show, QStringLiteral("soon")}).exitCode, 2);
         QCOMPARE(link({QStringLiteral("send")}).exitCode, 2);

@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(s.panel.events,
                  (QStringList{QStringLiteral("choose open \"Send file\" \"\""), QStringLiteral("buttons 0001"),
                               QStringLiteral("status \"Sending\""), QStringLiteral("path ") + file,
-                              QStringLiteral("range 100"), QStringLiteral("position 0"), QStringLiteral("step 1"),
+                              QStringLiteral("range 3"), QStringLiteral("position 0"), QStringLiteral("step 1"),
                               QStringLiteral("advance"), QStringLiteral("advance"), QStringLiteral("advance"), Idle,
                               Complete, QStringLiteral("position 0")}));
         // The worker touched nothing of the window: every report ran on this thread.
@@ -189,9 +189,30 @@ private slots:
         QCOMPARE(result.end, LinkResult::End::Sent);
         QCOMPARE(result.bytes, qint64(0));
         QVERIFY(s.sim.writes().isEmpty());
-        QCOMPARE(s.panel.events.mid(4), (QStringList{QStringLiteral("range 100"), QStringLiteral("position 0"),
-                                                     QStringLiteral("step 1"), Idle, Complete,
-                                                     QStringLiteral("position 0")}));
+        // Its bar is full at its end, as any other send's.
+        QCOMPARE(s.panel.events.mid(4), (QStringList{QStringLiteral("range 1"), QStringLiteral("position 0"),
+                                                     QStringLiteral("step 1"), QStringLiteral("advance"), Idle,
+                                                     Complete, QStringLiteral("position 0")}));
+    }
+
+    void sendProgressRangeCountsTheBlocks_data()
+    {
+        QTest::addColumn<qint64>("fileSize");
+        QTest::addColumn<int>("range");
+        QTest::newRow("empty") << qint64(0) << 1;
+        QTest::newRow("one byte") << qint64(1) << 1;
+        QTest::newRow("one block") << qint64(510) << 1;
+        QTest::newRow("one byte more") << qint64(511) << 2;
+        QTest::newRow("100 blocks") << qint64(51000) << 100;
+        QTest::newRow("past 100 blocks") << qint64(51001) << 101;
+        QTest::newRow("2 GiB") << qint64(0x80000000) << 4210753;
+    }
+
+    void sendProgressRangeCountsTheBlocks()
+    {
+        QFETCH(qint64, fileSize);
+        QFETCH(int, range);
+        QCOMPARE(LinkTransfer::sendProgressRange(fileSize), range);
     }
 
     void sendOfAMissingFileCreatesItEmpty()

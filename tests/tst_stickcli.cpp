@@ -77,17 +77,57 @@ private slots:
         const QString copy = sim.path(QStringLiteral("copy"));
         run = stick({QStringLiteral("read"), QStringLiteral("NONE.DAT"), copy});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains("refused"), run.err.constData());
+        // The refusal names the stick's file, not the one it would have gone to.
+        QCOMPARE(run.err, QByteArray("zelvar71-cli: stick read: the stick refused to read NONE.DAT\n"));
         QVERIFY(!QFile::exists(copy));
 
         run = stick({QStringLiteral("del"), QStringLiteral("NONE.DAT")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.startsWith("Error!\n"), run.err.constData());
 
-        qputenv("ZELVAR71_D2XX", QFile::encodeName(sim.path(QStringLiteral("missing.so"))));
-        run = stick({QStringLiteral("format")});
+    }
+
+    void missingDriverIsToldOnceWithWhereItWasLookedFor()
+    {
+        UsbSimulator sim;
+        const QString library = sim.path(QStringLiteral("missing.so"));
+        qputenv("ZELVAR71_D2XX", QFile::encodeName(library));
+        const CliRun run = stick({QStringLiteral("format")});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.startsWith("Error:Can't Load ft8u245.dll,Please Install Driver\n"), run.err.constData());
+        QVERIFY(run.out.isEmpty());
+        // The binding's two lines, then one line for the command and no guess at a reason.
+        QCOMPARE(QString::fromLocal8Bit(run.err),
+                 QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n"
+                                "Looked for the file named by ZELVAR71_D2XX: %1.\n"
+                                "zelvar71-cli: stick format: no USB driver is loaded\n")
+                     .arg(library));
+    }
+
+    void writeOfAFileThatIsNotThereTouchesNothing()
+    {
+        UsbSimulator sim;
+        sim.setDevices("kzt_dmx20");
+        QVERIFY(testsupport::writeAll(sim.stickFile(QStringLiteral("SHOW1.tzk")), QByteArray("show")));
+        const QString typo = sim.path(QStringLiteral("SHOW1.tzk"));
+        const CliRun run = stick({QStringLiteral("write"), typo});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(QString::fromLocal8Bit(run.err), QStringLiteral("zelvar71-cli: stick write: no such file: %1\n").arg(typo));
+        QVERIFY(!QFile::exists(typo));
+        QCOMPARE(testsupport::readAll(sim.stickFile(QStringLiteral("SHOW1.tzk"))), QByteArray("show"));
+        // Refused before the driver is even loaded: no call reached it.
+        QVERIFY(sim.journal().isEmpty());
+    }
+
+    void shortListingPrintsTheEntriesThatCame()
+    {
+        UsbSimulator sim;
+        sim.setDevices("kzt_dmx20");
+        QVERIFY(testsupport::writeAll(sim.stickFile(QStringLiteral("ONE.DAT")), QByteArray("1")));
+        sim.setStickReply("00000060"); // three entries announced, one comes
+        const CliRun run = stick({QStringLiteral("list")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.out, QByteArray("ONE.DAT\n"));
+        QCOMPARE(run.err, QByteArray("zelvar71-cli: stick list: the listing ended after 1 of 3 files\n"));
     }
 
     void wrongCommandLines()
@@ -99,6 +139,8 @@ private slots:
             const CliRun run = stick(args);
             QCOMPARE(run.exitCode, 2);
             QVERIFY(run.err.contains("usage: zelvar71-cli stick list"));
+            if (args.size() == 1)
+                QVERIFY2(run.err.startsWith("zelvar71-cli: unknown command stick erase\n"), run.err.constData());
         }
         QCOMPARE(sim.count(QStringLiteral("FT_")), 0);
     }

@@ -49,6 +49,28 @@ private slots:
         QCOMPARE(buttonCount, 2);
     }
 
+    void enterAnswersWithTheDefaultButton_data()
+    {
+        QTest::addColumn<PromptButtons>("buttons");
+        QTest::addColumn<PromptAnswer>("answer");
+        QTest::newRow("OK and Cancel") << PromptButtons::OkCancel << PromptAnswer::Ok;
+        // A question whose OK destroys something.
+        QTest::newRow("Cancel the default") << PromptButtons::OkCancelDefaultCancel << PromptAnswer::Cancel;
+    }
+
+    void enterAnswersWithTheDefaultButton()
+    {
+        QFETCH(PromptButtons, buttons);
+        QFETCH(PromptAnswer, answer);
+        QTimer::singleShot(0, this, [] {
+            QWidget *box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QtPrompts prompts;
+        QCOMPARE(prompts.message(nullptr, QStringLiteral("Format the stick?"), QString(), buttons), answer);
+    }
+
     void sharedFileDialogKeepsFilterAndName()
     {
         ScriptedPrompts prompts;

@@ -331,10 +331,10 @@ private slots:
         QVERIFY(t.messages().isEmpty());
     }
 
-    void longSendShowsItsProgressStartingOver()
+    void longSendFillsItsBarOnce()
     {
         Tool t;
-        // 118 blocks on a bar of 100 steps.
+        // 118 blocks: a bar of 118 steps, so that a bar at a third means a third.
         const QString file = t.sim.path(QStringLiteral("big.tzk"));
         QVERIFY(testsupport::writeAll(file, pattern(117 * 510 + 7)));
         t.prompts.paths << file;
@@ -345,14 +345,13 @@ private slots:
         QList<int> values;
         for (const QList<QVariant> &v : bar)
             values << v.first().toInt();
-        // Block 101 passes the end and the bar starts over; the finish step sets it to 0.
+        // One step per block up to the end; the finish step sets it to 0.
         QList<int> expected;
-        for (int i = 1; i <= 100; ++i)
-            expected << i;
-        for (int i = 0; i <= 17; ++i)
+        for (int i = 1; i <= 118; ++i)
             expected << i;
         expected << 0;
         QCOMPARE(values, expected);
+        QCOMPARE(t.progress()->maximum(), 118);
         QCOMPARE(testsupport::readAll(t.out).size(), 117 * 510 + 7);
     }
 
@@ -595,20 +594,81 @@ private slots:
         QCOMPARE(t.stickButtons(), QStringLiteral("11111"));
     }
 
-    void missingLibraryIsReportedWithoutATitle()
+    void formatAndDelAskFirstWithCancelTheDefault_data()
     {
-        UsbSimulator sim;
-        qputenv("ZELVAR71_D2XX", QFile::encodeName(sim.path(QStringLiteral("no-such-library.so"))));
-        ScriptedPrompts prompts;
-        Zelvar71SaveDialog dialog(prompts);
-        QCOMPARE(prompts.calls.size(), 1);
-        QCOMPARE(prompts.calls.first().text, QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver"));
-        QCOMPARE(prompts.calls.first().title, QString());
-        QCOMPARE(prompts.calls.first().buttons, PromptButtons::Ok);
-        // The dialog is there all the same.
-        QCOMPARE(dialog.findChild<QPushButton *>(QStringLiteral("1021"))->isEnabled(), true);
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<bool>("ok");
+        const QString format = QStringLiteral("Every file on the stick will be erased. Format the stick?");
+        const QString del = QStringLiteral("Delete SHOW1.TZK from the stick?");
+        QTest::newRow("Format, Cancel") << QByteArray("1004") << format << false;
+        QTest::newRow("Format, OK") << QByteArray("1004") << format << true;
+        QTest::newRow("DEL, Cancel") << QByteArray("1003") << del << false;
+        QTest::newRow("DEL, OK") << QByteArray("1003") << del << true;
     }
 
+    void formatAndDelAskFirstWithCancelTheDefault()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QString, question);
+        QFETCH(bool, ok);
+        Tool t("kzt_dmx20");
+        for (const char *name : {"KEEP.TZK", "SHOW1.TZK"})
+            QVERIFY(testsupport::writeAll(t.sim.stickFile(QLatin1String(name)), pattern(30)));
+        t.click("1021");
+        t.click("1000");
+        t.child<QListWidget>("1008")->setCurrentRow(1);
+        t.sim.clearJournal();
+        t.prompts.answers << (ok ? PromptAnswer::Ok : PromptAnswer::Cancel);
+        t.click(command.constData());
+
+        QCOMPARE(t.prompts.calls.size(), 1);
+        QCOMPARE(t.prompts.last().text, question);
+        QCOMPARE(t.prompts.last().title, QString());
+        QCOMPARE(t.prompts.last().buttons, PromptButtons::OkCancelDefaultCancel);
+        QCOMPARE(QFile::exists(t.sim.stickFile(QStringLiteral("SHOW1.TZK"))), !ok);
+        // Cancelled: not a byte to the stick.
+        QCOMPARE(t.sim.count(QStringLiteral("FT_Write")) > 0, ok);
+        QCOMPARE(t.stickButtons(), QStringLiteral("11111"));
+    }
+
+    void missingLibraryIsToldWithoutATitleAndOnceByEachCommand()
+    {
+        UsbSimulator sim;
+        const QString library = sim.path(QStringLiteral("no-such-library.so"));
+        qputenv("ZELVAR71_D2XX", QFile::encodeName(library));
+        ScriptedPrompts prompts;
+        Zelvar71SaveDialog dialog(prompts);
+        dialog.show();
+        const QString lookedFor = QStringLiteral("Looked for the file named by ZELVAR71_D2XX: %1.").arg(library);
+        QCOMPARE(prompts.calls.size(), 1);
+        QCOMPARE(prompts.calls.first().text,
+                 QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n") + lookedFor);
+        QCOMPARE(prompts.calls.first().title, QString());
+        QCOMPARE(prompts.calls.first().buttons, PromptButtons::Ok);
+
+        // The dialog is there all the same; each command says once that no driver is loaded
+        // and goes no further, and closing says nothing.
+        prompts.calls.clear();
+        const auto click = [&dialog](const char *id) {
+            QTest::mouseClick(dialog.findChild<QPushButton *>(QLatin1String(id)), Qt::LeftButton);
+        };
+        click("1021");
+        for (const char *id : StickIds)
+            click(id);
+        click("1025");
+        click("1012");
+        click("1013");
+        dialog.close();
+        QCOMPARE(prompts.calls.size(), 7);
+        for (const PromptCall &call : prompts.calls) {
+            QCOMPARE(call.kind, PromptCall::Message);
+            QCOMPARE(call.text,
+                     QStringLiteral("No USB driver is loaded: install it, then start Zelvar71Save again!\n") + lookedFor);
+            QCOMPARE(call.title, QString());
+        }
+        QVERIFY(!dialog.linkCommands().isRunning());
+    }
 
 private:
     QTemporaryDir m_temp;

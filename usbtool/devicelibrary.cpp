@@ -35,10 +35,18 @@ void DeviceLibrary::showMessage(const QString &text)
     m_prompts.message(m_parent, text, QString(), PromptButtons::Ok);
 }
 
-template <typename Fn>
-bool DeviceLibrary::resolve(const char *name, Fn &slot)
+QString DeviceLibrary::librarySearchText()
 {
-    void *symbol = dlsym(m_library, name);
+    const QString named = qEnvironmentVariable("ZELVAR71_D2XX");
+    if (!named.isEmpty())
+        return QStringLiteral("Looked for the file named by ZELVAR71_D2XX: %1.").arg(named);
+    return QStringLiteral("Looked for libftd2xx.so on the library path (ZELVAR71_D2XX can name another file).");
+}
+
+template <typename Fn>
+bool DeviceLibrary::resolve(const SymbolLookup &lookup, const char *name, Fn &slot)
+{
+    void *symbol = lookup(name);
     if (!symbol) {
         showMessage(QStringLiteral("Error:Can't Find ") + QLatin1String(name));
         return false;
@@ -50,28 +58,54 @@ bool DeviceLibrary::resolve(const char *name, Fn &slot)
 
 void DeviceLibrary::BindDeviceLibrary()
 {
-    if (m_library)
+    if (m_loaded)
         return;
     // Never unloaded: a link transfer may still be inside the library when the dialog ends.
     m_library = dlopen(QFile::encodeName(libraryPath()).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!m_library) {
-        showMessage(QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver"));
+        showMessage(QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n") + librarySearchText());
         return;
     }
+    BindEntryPoints([this](const char *name) { return dlsym(m_library, name); });
+}
+
+void DeviceLibrary::BindEntryPoints(const SymbolLookup &lookup)
+{
+    m_loaded = true;
     // In this order; the names after the first missing one stay unresolved.
-    resolve("FT_ListDevices", m_fn.listDevices) && resolve("FT_Write", m_fn.write)
-        && resolve("FT_Read", m_fn.read) && resolve("FT_Open", m_fn.open) && resolve("FT_OpenEx", m_fn.openEx)
-        && resolve("FT_Close", m_fn.close) && resolve("FT_SetTimeouts", m_fn.setTimeouts)
-        && resolve("FT_SetBaudRate", m_fn.setBaudRate)
-        && resolve("FT_SetDataCharacteristics", m_fn.setDataCharacteristics)
-        && resolve("FT_SetFlowControl", m_fn.setFlowControl) && resolve("FT_ResetDevice", m_fn.resetDevice)
-        && resolve("FT_SetRts", m_fn.setRts) && resolve("FT_ClrRts", m_fn.clrRts)
-        && resolve("FT_SetDtr", m_fn.setDtr) && resolve("FT_ClrDtr", m_fn.clrDtr)
-        && resolve("FT_Purge", m_fn.purge) && resolve("FT_GetStatus", m_fn.getStatus);
+    resolve(lookup, "FT_ListDevices", m_fn.listDevices) && resolve(lookup, "FT_Write", m_fn.write)
+        && resolve(lookup, "FT_Read", m_fn.read) && resolve(lookup, "FT_Open", m_fn.open)
+        && resolve(lookup, "FT_OpenEx", m_fn.openEx) && resolve(lookup, "FT_Close", m_fn.close)
+        && resolve(lookup, "FT_SetTimeouts", m_fn.setTimeouts) && resolve(lookup, "FT_SetBaudRate", m_fn.setBaudRate)
+        && resolve(lookup, "FT_SetDataCharacteristics", m_fn.setDataCharacteristics)
+        && resolve(lookup, "FT_SetFlowControl", m_fn.setFlowControl)
+        && resolve(lookup, "FT_ResetDevice", m_fn.resetDevice) && resolve(lookup, "FT_SetRts", m_fn.setRts)
+        && resolve(lookup, "FT_ClrRts", m_fn.clrRts) && resolve(lookup, "FT_SetDtr", m_fn.setDtr)
+        && resolve(lookup, "FT_ClrDtr", m_fn.clrDtr) && resolve(lookup, "FT_Purge", m_fn.purge)
+        && resolve(lookup, "FT_GetStatus", m_fn.getStatus);
+}
+
+bool DeviceLibrary::requireLibrary()
+{
+    if (m_loaded)
+        return true;
+    showMessage(QStringLiteral("No USB driver is loaded: install it, then start Zelvar71Save again!\n")
+                + librarySearchText());
+    return false;
+}
+
+FT_STATUS DeviceLibrary::entryPointMissing(const char *message)
+{
+    if (m_loaded)
+        showMessage(QLatin1String(message));
+    return EntryPointMissing;
 }
 
 void DeviceLibrary::OpenInterface(ULONG bitRate)
 {
+    // Without a library there is nothing to look for; the command has said so already.
+    if (!m_loaded)
+        return;
     DWORD count = 0;
     listDevices(&count, nullptr, FT_LIST_NUMBER_ONLY);
     for (DWORD i = 0; i < count; ++i) {
@@ -111,19 +145,15 @@ void DeviceLibrary::CloseInterface()
 
 FT_STATUS DeviceLibrary::listDevices(void *arg1, void *arg2, DWORD flags)
 {
-    if (!m_fn.listDevices) {
-        showMessage(QStringLiteral("FT_ListDevices is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.listDevices)
+        return entryPointMissing("FT_ListDevices is not valid!");
     return m_fn.listDevices(arg1, arg2, flags);
 }
 
 FT_STATUS DeviceLibrary::open(char *description, DWORD flags)
 {
-    if (!m_fn.openEx) {
-        showMessage(QStringLiteral("FT_OpenEx is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.openEx)
+        return entryPointMissing("FT_OpenEx is not valid!");
     FT_HANDLE opened = nullptr;
     const FT_STATUS status = m_fn.openEx(description, flags, &opened);
     m_handle = opened;
@@ -132,10 +162,8 @@ FT_STATUS DeviceLibrary::open(char *description, DWORD flags)
 
 FT_STATUS DeviceLibrary::close()
 {
-    if (!m_fn.close) {
-        showMessage(QStringLiteral("FT_Close is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.close)
+        return entryPointMissing("FT_Close is not valid!");
     const FT_STATUS status = m_fn.close(m_handle);
     // A closed handle is never handed to the library again.
     if (status == FT_OK)
@@ -145,73 +173,57 @@ FT_STATUS DeviceLibrary::close()
 
 FT_STATUS DeviceLibrary::write(const char *buffer, DWORD count, DWORD *written)
 {
-    if (!m_fn.write) {
-        showMessage(QStringLiteral("FT_Write is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.write)
+        return entryPointMissing("FT_Write is not valid!");
     return m_fn.write(m_handle, const_cast<char *>(buffer), count, written);
 }
 
 FT_STATUS DeviceLibrary::read(char *buffer, DWORD count, DWORD *received)
 {
-    if (!m_fn.read) {
-        showMessage(QStringLiteral("FT_Read is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.read)
+        return entryPointMissing("FT_Read is not valid!");
     return m_fn.read(m_handle, buffer, count, received);
 }
 
 FT_STATUS DeviceLibrary::setTimeouts(ULONG readMs, ULONG writeMs)
 {
-    if (!m_fn.setTimeouts) {
-        showMessage(QStringLiteral("FT_SetTimeouts is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.setTimeouts)
+        return entryPointMissing("FT_SetTimeouts is not valid!");
     return m_fn.setTimeouts(m_handle, readMs, writeMs);
 }
 
 FT_STATUS DeviceLibrary::setBitRate(ULONG bitRate)
 {
-    if (!m_fn.setBaudRate) {
-        showMessage(QStringLiteral("FT_SetBaudRate is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.setBaudRate)
+        return entryPointMissing("FT_SetBaudRate is not valid!");
     return m_fn.setBaudRate(m_handle, bitRate);
 }
 
 FT_STATUS DeviceLibrary::setDataFormat(UCHAR wordLength, UCHAR stopBits, UCHAR parity)
 {
-    if (!m_fn.setDataCharacteristics) {
-        showMessage(QStringLiteral("FT_SetDataCharacteristics is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.setDataCharacteristics)
+        return entryPointMissing("FT_SetDataCharacteristics is not valid!");
     return m_fn.setDataCharacteristics(m_handle, wordLength, stopBits, parity);
 }
 
 FT_STATUS DeviceLibrary::setFlowControl(USHORT flow, UCHAR xon, UCHAR xoff)
 {
-    if (!m_fn.setFlowControl) {
-        showMessage(QStringLiteral("FT_SetFlowControl is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.setFlowControl)
+        return entryPointMissing("FT_SetFlowControl is not valid!");
     return m_fn.setFlowControl(m_handle, flow, xon, xoff);
 }
 
 FT_STATUS DeviceLibrary::raiseRts()
 {
-    if (!m_fn.setRts) {
-        showMessage(QStringLiteral("FT_SetRts is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.setRts)
+        return entryPointMissing("FT_SetRts is not valid!");
     return m_fn.setRts(m_handle);
 }
 
 FT_STATUS DeviceLibrary::lowerRts()
 {
-    if (!m_fn.clrRts) {
-        showMessage(QStringLiteral("FT_ClrRts is not valid!"));
-        return EntryPointMissing;
-    }
+    if (!m_fn.clrRts)
+        return entryPointMissing("FT_ClrRts is not valid!");
     return m_fn.clrRts(m_handle);
 }
 

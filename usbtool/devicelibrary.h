@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace zelvar {
@@ -35,11 +37,23 @@ public:
 
     // The library file: the one named by ZELVAR71_D2XX, else libftd2xx.so.
     static QString libraryPath();
+    // Where the library is looked for: the second line of the messages that say it could
+    // not be loaded.
+    static QString librarySearchText();
 
     // Loads the library and resolves the entry points in their fixed order, stopping with
     // a message at the first that fails. Meant to run once per run.
     void BindDeviceLibrary();
-    bool isLoaded() const { return m_library != nullptr; }
+    // The same with entry points that are already in this process, found by `lookup`
+    // (nullptr for a name it lacks): a stand-in library linked into a test or fuzz target.
+    using SymbolLookup = std::function<void *(const char *name)>;
+    void BindEntryPoints(const SymbolLookup &lookup);
+    bool isLoaded() const { return m_loaded; }
+
+    // Every command asks this first. Without a library it shows the one message that no
+    // driver is loaded and returns false: the command then does nothing, rather than
+    // report each entry point that is missing.
+    bool requireLibrary();
 
     // Finds the first "kzt_usb_dmx" or "kzt_dmx20" device and opens it; the caller learns
     // whether it answers from its first write.
@@ -68,7 +82,10 @@ public:
 
 private:
     template <typename Fn>
-    bool resolve(const char *name, Fn &slot);
+    bool resolve(const SymbolLookup &lookup, const char *name, Fn &slot);
+    // A wrapper whose entry point is empty: its message (only when a library is loaded;
+    // without one, requireLibrary has said so) and EntryPointMissing.
+    d2xx::FT_STATUS entryPointMissing(const char *message);
 
     struct EntryPoints
     {
@@ -94,6 +111,7 @@ private:
     Prompts &m_prompts;
     QWidget *m_parent = nullptr;
     void *m_library = nullptr;
+    bool m_loaded = false;
     EntryPoints m_fn;
     d2xx::FT_HANDLE m_handle = nullptr;
 };

@@ -50,6 +50,8 @@ LinkCommands::~LinkCommands()
 
 void LinkCommands::receiveFile()
 {
+    if (!m_device.requireLibrary())
+        return;
     m_device.CloseInterface();
     m_device.OpenInterface(LinkBitRate);
     const QString path = m_panel.chooseFile(FileChoice::Save, QStringLiteral("Receive file"), QString());
@@ -64,6 +66,8 @@ void LinkCommands::receiveFile()
 
 void LinkCommands::sendFile()
 {
+    if (!m_device.requireLibrary())
+        return;
     m_device.CloseInterface();
     m_device.OpenInterface(LinkBitRate);
     const QString path = m_panel.chooseFile(FileChoice::Open, QStringLiteral("Send file"), QString());

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <limits>
 
 namespace zelvar {
 
@@ -110,6 +111,12 @@ LinkResult LinkTransfer::receive()
     return result;
 }
 
+int LinkTransfer::sendProgressRange(qint64 fileSize)
+{
+    const qint64 blocks = (fileSize + SendBlockSize - 1) / SendBlockSize;
+    return int(std::clamp<qint64>(blocks, 1, std::numeric_limits<int>::max()));
+}
+
 LinkResult LinkTransfer::send()
 {
     // As the chooser may name a file that is not there: it is created, and sends nothing.
@@ -125,7 +132,7 @@ LinkResult LinkTransfer::send()
 
     LinkResult result;
     result.fileSize = file.size();
-    emit progressRangeSet(SendProgressRange);
+    emit progressRangeSet(sendProgressRange(result.fileSize));
     emit progressPositionSet(0);
     emit progressStepSet(1);
     m_device.lowerRts();
@@ -159,6 +166,8 @@ LinkResult LinkTransfer::send()
             break;
         }
     }
+    if (result.fileSize == 0)
+        emit progressStepped();
     return result;
 }
 

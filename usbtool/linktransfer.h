@@ -35,9 +35,12 @@ public:
     static constexpr quint16 SendMode = 2;
     static constexpr int ReceiveBlockSize = 256;
     static constexpr int SendBlockSize = 510;
-    // The progress bar's fixed ranges: one step per read, or per block sent.
+    // A receive, whose length nobody knows, steps once per read on a bar of this range,
+    // starting over at its end. A send's bar has one step per block of its file.
     static constexpr int ReceiveProgressRange = 256;
-    static constexpr int SendProgressRange = 100;
+    // The range of a send of `fileSize` bytes: its number of blocks, and 1 for an empty
+    // file, which fills it in one step at its end.
+    static int sendProgressRange(qint64 fileSize);
 
     // `transferMode` and `transferPath` are read once; `cancelEvent` is tested after every
     // block and must outlive the transfer.

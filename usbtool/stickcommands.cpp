@@ -30,6 +30,11 @@ QString fileError(const QString &action, const QString &path, const QString &err
 // The stick keeps lengths as 32 bits and hands back only those below 2^31.
 constexpr qint64 MaxStickFileSize = 0x7FFFFFFF;
 
+Outcome noDriver()
+{
+    return Outcome::failure(QStringLiteral("no USB driver is loaded"));
+}
+
 } // namespace
 
 StickCommands::StickCommands(DeviceLibrary &device, StickPanel &panel) : m_device(device), m_panel(panel) {}
@@ -63,6 +68,8 @@ std::optional<QByteArray> StickCommands::receiveWithRts(int count)
 
 Outcome StickCommands::listFiles()
 {
+    if (!m_device.requireLibrary())
+        return noDriver();
     m_device.CloseInterface();
     m_panel.SetStickButtons(false);
     m_device.OpenInterface(StickBitRate);
@@ -103,8 +110,16 @@ Outcome StickCommands::runListing()
     return Outcome::success();
 }
 
+void StickCommands::settleAndList()
+{
+    QThread::msleep(m_settleMs);
+    listFiles();
+}
+
 Outcome StickCommands::readFile()
 {
+    if (!m_device.requireLibrary())
+        return noDriver();
     m_device.CloseInterface();
     const std::optional<QString> selected = m_panel.selectedFileListItem();
     if (!selected) {
@@ -119,12 +134,12 @@ Outcome StickCommands::readFile()
     }
     m_panel.SetStickButtons(false);
     m_device.OpenInterface(StickBitRate);
-    const Outcome copied = copyFromStick(block, path);
+    const Outcome copied = copyFromStick(block, *selected, path);
     m_panel.SetStickButtons(true);
     return copied;
 }
 
-Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &path)
+Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &stickName, const QString &path)
 {
     if (!send(block))
         return Outcome::failure(QStringLiteral("the stick did not take the read command"));
@@ -149,7 +164,7 @@ Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &pat
         const bool empty = reply->size() == StickReplySize && loadU32be(reply->constData()) == 0;
         if (!empty) {
             file.cancelWriting();
-            return Outcome::failure(QStringLiteral("the stick refused to read %1").arg(QFileInfo(path).fileName()));
+            return Outcome::failure(QStringLiteral("the stick refused to read %1").arg(stickName));
         }
     }
     const quint32 size = length.value_or(0);
@@ -196,6 +211,8 @@ Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &pat
 
 Outcome StickCommands::writeFile()
 {
+    if (!m_device.requireLibrary())
+        return noDriver();
     const QString path = m_panel.chooseFile(FileChoice::Open, SendFileTitle, QString());
     if (path.isEmpty())
         return Outcome::failure(QStringLiteral("no file was chosen"));
@@ -227,16 +244,18 @@ Outcome StickCommands::copyToStick(const QString &path)
     const QByteArray block
         = StickCommand::write(splitStickFileName(QFileInfo(path).fileName()), quint32(size)).bytes();
     m_device.OpenInterface(StickBitRate);
-    if (!send(block)) {
-        // No interface: the listing would only fail the same way a second time.
-        file.close();
-        m_panel.SetStickButtons(true);
-        return Outcome::failure(QStringLiteral("the stick did not take the write command"));
-    }
-
     Outcome result = Outcome::success();
-    const std::optional<QByteArray> reply = receiveWithRts(StickReplySize);
-    if (reply && writeReplyAccepted(*reply)) {
+    if (!send(block)) {
+        result = Outcome::failure(QStringLiteral("the stick did not take the write command"));
+        if (!m_device.handle()) {
+            // No interface: the listing would only say so a second time.
+            file.close();
+            m_panel.SetStickButtons(true);
+            return result;
+        }
+        // An interface that is there lists what the stick holds now, as after any write.
+    } else if (const std::optional<QByteArray> reply = receiveWithRts(StickReplySize);
+               reply && writeReplyAccepted(*reply)) {
         m_panel.setProgressRange(100);
         m_panel.setProgressPosition(0);
         m_panel.setProgressStep(1);
@@ -264,22 +283,29 @@ Outcome StickCommands::copyToStick(const QString &path)
 
     m_panel.setProgressPosition(0);
     file.close();
-    QThread::msleep(SettleMs);
-    listFiles();
+    settleAndList();
     return result;
 }
 
 Outcome StickCommands::deleteFile()
 {
+    if (!m_device.requireLibrary())
+        return noDriver();
     m_device.CloseInterface();
     const std::optional<QString> selected = m_panel.selectedFileListItem();
     if (!selected)
         return Outcome::failure(QStringLiteral("no file is selected"));
+    if (!m_panel.confirm(QStringLiteral("Delete %1 from the stick?").arg(*selected)))
+        return Outcome::failure(QStringLiteral("the delete was cancelled"));
     return deleteWith(StickCommand::remove(splitStickFileName(*selected)).bytes(), false);
 }
 
 Outcome StickCommands::formatStick()
 {
+    if (!m_device.requireLibrary())
+        return noDriver();
+    if (!m_panel.confirm(QStringLiteral("Every file on the stick will be erased. Format the stick?")))
+        return Outcome::failure(QStringLiteral("the format was cancelled"));
     m_device.CloseInterface();
     return deleteWith(StickCommand::format().bytes(), true);
 }
@@ -297,13 +323,10 @@ Outcome StickCommands::deleteWith(const QByteArray &block, bool exactReply)
         // A delete that is not confirmed still refreshes the list; a format does not.
         m_panel.showMessage(QStringLiteral("Error!"));
         result = Outcome::failure(QStringLiteral("the stick did not confirm the delete"));
-        if (!exactReply) {
-            QThread::msleep(SettleMs);
-            listFiles();
-        }
+        if (!exactReply)
+            settleAndList();
     } else {
-        QThread::msleep(SettleMs);
-        listFiles();
+        settleAndList();
     }
     m_panel.SetStickButtons(true);
     return result;

@@ -22,6 +22,9 @@ public:
 
     StickCommands(DeviceLibrary &device, StickPanel &panel);
 
+    // The pause above, shorter where no real stick has to settle (the fuzz target).
+    void setSettleTime(unsigned long ms) { m_settleMs = ms; }
+
     // Every command blocks until its exchange is over, tells the user through the panel
     // what the window shows, and returns whether it did its job (with the reason if not).
     Outcome listFiles();   // "Dirtory"
@@ -32,7 +35,8 @@ public:
 
 private:
     Outcome runListing();
-    Outcome copyFromStick(const QByteArray &block, const QString &path);
+    void settleAndList();
+    Outcome copyFromStick(const QByteArray &block, const QString &stickName, const QString &path);
     Outcome copyToStick(const QString &path);
     Outcome deleteWith(const QByteArray &block, bool exactReply);
 
@@ -44,6 +48,7 @@ private:
 
     DeviceLibrary &m_device;
     StickPanel &m_panel;
+    unsigned long m_settleMs = SettleMs;
 };
 
 } // namespace zelvar

@@ -18,6 +18,10 @@ public:
     virtual void addFileListItem(const QString &text) = 0;
     // The selected item's text, or nothing when no item is selected.
     virtual std::optional<QString> selectedFileListItem() const = 0;
+
+    // Asked before a command destroys files on the stick: true to go on. The window asks
+    // with OK and Cancel, Cancel the default; the command line asks nothing.
+    virtual bool confirm(const QString &question) = 0;
 };
 
 } // namespace zelvar

@@ -343,6 +343,12 @@ std::optional<QString> Zelvar71SaveDialog::selectedFileListItem() const
     return selected.first()->text();
 }
 
+bool Zelvar71SaveDialog::confirm(const QString &question)
+{
+    // Enter pressed without reading keeps the files.
+    return m_prompts.message(this, question, QString(), PromptButtons::OkCancelDefaultCancel) == PromptAnswer::Ok;
+}
+
 void Zelvar71SaveDialog::setLinkButtons(bool receive, bool cancelReceive, bool send, bool cancelSend)
 {
     m_receive->setEnabled(receive);

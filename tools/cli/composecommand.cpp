@@ -9,9 +9,7 @@
 
 namespace zelvar::cli {
 
-namespace {
 const char *const ComposeUsage = "usage: zelvar71-cli compose -o SET.tzk [--names ChNameDown.fix] A.zff B.zff ...\n";
-} // namespace
 
 int compose(const QStringList &args, QTextStream &out, QTextStream &err)
 {

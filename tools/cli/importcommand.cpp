@@ -13,11 +13,11 @@
 
 namespace zelvar::cli {
 
-namespace {
-
 const char *const ImportUsage = "usage: zelvar71-cli import FILE.qxf                      list the modes\n"
                                 "       zelvar71-cli import FILE.qxf --mode NAME -o OUT.zff\n"
                                 "       zelvar71-cli import --all DIR -o OUTDIR\n";
+
+namespace {
 
 // The mode of that name: exactly, else the one whose name matches without regard to case.
 int findMode(const QxfDefinition &definition, const QString &name)

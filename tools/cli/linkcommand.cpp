@@ -15,10 +15,10 @@
 
 namespace zelvar::cli {
 
-namespace {
-
 const char *const LinkUsage = "usage: zelvar71-cli link send FILE\n"
                               "       zelvar71-cli link receive FILE SECONDS\n";
+
+namespace {
 
 // The dialog's part, played by the command line; buttons and status line are not shown.
 class TerminalLinkPanel : public TerminalPanel<LinkPanel>
@@ -38,6 +38,10 @@ int link(const QStringList &args, QTextStream &out, QTextStream &err)
     const int seconds = args.value(2).toInt(&secondsOk);
     const bool send = command == QLatin1String("send") && args.size() == 2;
     const bool receive = command == QLatin1String("receive") && args.size() == 3 && secondsOk && seconds >= 0;
+    if (command != QLatin1String("send") && command != QLatin1String("receive"))
+        return notUnderstood(err, args.isEmpty() ? QStringLiteral("link needs a command")
+                                                 : QStringLiteral("unknown command link ") + command,
+                             LinkUsage);
     if (!send && !receive) {
         err << LinkUsage;
         return ExitUsage;
@@ -52,7 +56,8 @@ int link(const QStringList &args, QTextStream &out, QTextStream &err)
 
     StderrPrompts prompts(err);
     DeviceLibrary device(prompts);
-    device.BindDeviceLibrary();
+    if (!bindDriver(device, QStringLiteral("link ") + command, err))
+        return ExitFailure;
     TerminalLinkPanel panel(err, args.at(1));
     LinkCommands commands(device, panel);
 

@@ -7,10 +7,12 @@
 
 namespace zelvar::cli {
 
+const char *const NamesInitUsage = "usage: zelvar71-cli names init DIR\n";
+
 int namesInit(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (args.size() != 1) {
-        err << "usage: zelvar71-cli names init DIR\n";
+        err << NamesInitUsage;
         return ExitUsage;
     }
     const QString folder = args.first();

@@ -20,6 +20,9 @@
 
 namespace zelvar::cli {
 
+const char *const SendUsage = "usage: zelvar71-cli send PORT FILE\n";
+const char *const ReceiveUsage = "usage: zelvar71-cli receive PORT FILE [--idle SECONDS]\n";
+
 namespace {
 
 const QString LineSettings = QStringLiteral("38400,N,8,2");
@@ -94,7 +97,7 @@ bool onTerminal()
 int serialSend(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (args.size() != 2) {
-        err << "usage: zelvar71-cli send PORT FILE\n";
+        err << SendUsage;
         return ExitUsage;
     }
     FileSender sender;
@@ -145,7 +148,7 @@ int serialSend(const QStringList &args, QTextStream &out, QTextStream &err)
 int serialReceive(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const auto usage = [&err] {
-        err << "usage: zelvar71-cli receive PORT FILE [--idle SECONDS]\n";
+        err << ReceiveUsage;
         return ExitUsage;
     };
     int idleSeconds = 0;

@@ -9,19 +9,20 @@
 #include "usbtool/stickcommands.h"
 #include "usbtool/stickpanel.h"
 
+#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
 
 namespace zelvar::cli {
 
-namespace {
-
 const char *const StickUsage = "usage: zelvar71-cli stick list\n"
                                "       zelvar71-cli stick read NAME FILE\n"
                                "       zelvar71-cli stick write FILE\n"
                                "       zelvar71-cli stick del NAME\n"
                                "       zelvar71-cli stick format\n";
+
+namespace {
 
 // The dialog's part, played by the command line: the selection is an argument and the
 // file list is kept to be printed.
@@ -39,6 +40,8 @@ public:
     void clearFileList() override { items.clear(); }
     void addFileListItem(const QString &text) override { items << text; }
     std::optional<QString> selectedFileListItem() const override { return m_selected; }
+    // The command line says what it wants: nothing is asked.
+    bool confirm(const QString &) override { return true; }
 
 private:
     std::optional<QString> m_selected;
@@ -56,10 +59,15 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err)
                                             {QStringLiteral("del"), 1},
                                             {QStringLiteral("format"), 0}};
     const int operands = operandCounts.value(command, -1);
-    if (operands < 0 || args.size() != operands + 1) {
-        err << StickUsage;
-        return ExitUsage;
-    }
+    if (operands < 0)
+        return notUnderstood(err, args.isEmpty() ? QStringLiteral("stick needs a command")
+                                                 : QStringLiteral("unknown command stick ") + command,
+                             StickUsage);
+    if (args.size() > operands + 1)
+        return notUnderstood(
+            err, QStringLiteral("stick %1: unexpected argument %2").arg(command, args.at(operands + 1)), StickUsage);
+    if (args.size() < operands + 1)
+        return notUnderstood(err, QStringLiteral("stick %1: missing argument").arg(command), StickUsage);
 
     std::optional<QString> selected;
     QString path;
@@ -67,12 +75,20 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err)
         selected = args.at(1);
     if (command == QLatin1String("read"))
         path = args.at(2);
-    if (command == QLatin1String("write"))
+    if (command == QLatin1String("write")) {
         path = args.at(1);
+        // The dialog's chooser names only files that are there (or creates one it is given);
+        // a typing error here must not empty a file on the stick.
+        if (!QFileInfo(path).isFile()) {
+            err << "zelvar71-cli: stick write: no such file: " << path << "\n";
+            return ExitFailure;
+        }
+    }
 
     StderrPrompts prompts(err);
     DeviceLibrary device(prompts);
-    device.BindDeviceLibrary();
+    if (!bindDriver(device, QStringLiteral("stick ") + command, err))
+        return ExitFailure;
     TerminalStickPanel panel(err, selected, path);
     StickCommands commands(device, panel);
 
@@ -88,18 +104,20 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err)
     else
         result = commands.formatStick();
 
-    if (!result) {
-        err << "zelvar71-cli: stick " << command << ": " << result.reason() << "\n";
-        return ExitFailure;
-    }
     if (command == QLatin1String("list")) {
-        // In the order the dialog's sorted list shows them.
+        // In the order the dialog's sorted list shows them; a listing that arrived short
+        // still shows every entry that came whole, as the dialog does.
         std::sort(panel.items.begin(), panel.items.end(), [](const QString &a, const QString &b) {
             const int c = a.compare(b, Qt::CaseInsensitive);
             return c != 0 ? c < 0 : a < b;
         });
         for (const QString &item : panel.items)
             out << item << "\n";
+        out.flush();
+    }
+    if (!result) {
+        err << "zelvar71-cli: stick " << command << ": " << result.reason() << "\n";
+        return ExitFailure;
     }
     return 0;
 }

@@ -2,11 +2,23 @@
 // one named on the command line, messages go to stderr, progress is not shown.
 #pragma once
 
+#include "usbtool/devicelibrary.h"
 #include "usbtool/transferpanel.h"
 
 #include <QTextStream>
 
 namespace zelvar::cli {
+
+// Binds the driver library, its messages on stderr. Without a library the command cannot
+// run: one line says so, rather than the reasons each of its steps would give.
+inline bool bindDriver(DeviceLibrary &device, const QString &command, QTextStream &err)
+{
+    device.BindDeviceLibrary();
+    if (device.isLoaded())
+        return true;
+    err << "zelvar71-cli: " << command << ": no USB driver is loaded\n";
+    return false;
+}
 
 template <class Panel>
 class TerminalPanel : public Panel

@@ -60,10 +60,12 @@ QString profileJson(const FixtureProfile &p)
 
 } // namespace
 
+const char *const ZffShowUsage = "usage: zelvar71-cli zff show FILE\n";
+
 int zffShow(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (args.size() != 1) {
-        err << "usage: zelvar71-cli zff show FILE\n";
+        err << ZffShowUsage;
         return ExitUsage;
     }
     FixtureProfile profile;
