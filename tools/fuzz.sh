@@ -9,7 +9,7 @@ seconds=${1:-180}
 tools/install-deps.sh
 tools/build.sh sanitize
 
-for entry in fuzz_readprofile:9000 fuzz_channelnameset:2600; do
+for entry in fuzz_readprofile:9000 fuzz_channelnameset:2600 fuzz_readdownloadset:120000; do
     target=${entry%%:*}
     corpus=build/fuzz-corpus/$target
     mkdir -p "$corpus"

@@ -10,6 +10,7 @@ namespace zelvar::cli {
 int zffShow(const QStringList &args, QTextStream &out, QTextStream &err);
 int namesInit(const QStringList &args, QTextStream &out, QTextStream &err);
 int compose(const QStringList &args, QTextStream &out, QTextStream &err);
+int tzk(const QStringList &args, QTextStream &out, QTextStream &err);
 int stick(const QStringList &args, QTextStream &out, QTextStream &err);
 int serialSend(const QStringList &args, QTextStream &out, QTextStream &err);
 int serialReceive(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -9,7 +9,9 @@ const char *const Usage =
     "usage: zelvar71-cli COMMAND ...\n"
     "  zff show FILE      print a fixture profile (.zff) as JSON\n"
     "  names init DIR     write the default ChNameSet.fix and ChNameDown.fix into DIR\n"
-    "  compose -o SET.tzk [--names ChNameDown.fix] A.zff ...  write a download set\n"
+    "  compose -o SET.tzk [--names ChNameDown.fix | --no-names] A.zff ...  write a download set\n"
+    "  tzk show SET.tzk | tzk extract SET.tzk DIR\n"
+    "                     print a download set as JSON, or take it apart into profiles\n"
     "  stick list|read NAME FILE|write FILE|del NAME|format\n"
     "                     the Pelkom USB stick's file commands\n"
     "  send PORT FILE     send FILE over the serial link (PORT: a device or 3 to 6)\n"
@@ -38,6 +40,8 @@ int main(int argc, char *argv[])
         return zelvar::cli::namesInit(rest, out, err);
     if (args.value(0) == QLatin1String("compose"))
         return zelvar::cli::compose(args.mid(1), out, err);
+    if (args.value(0) == QLatin1String("tzk"))
+        return zelvar::cli::tzk(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("import"))
         return zelvar::cli::importQxf(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("stick"))

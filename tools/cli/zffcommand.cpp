@@ -40,11 +40,10 @@ QString profileJson(const FixtureProfile &p)
         QStringList steps;
         for (int i = 0; i < c.stepCount; ++i) {
             const StepRecord &r = p.steps[size_t(k * StepsPerChannel + i)];
+            // One pass over the pattern, so that a "%" in the name stays as it is.
             steps << QStringLiteral("      {\"name\": %1, \"fromDmx\": %2, \"toDmx\": %3, \"stepDmx\": %4}")
-                         .arg(jsonString(r.name.text()))
-                         .arg(r.fromDmx)
-                         .arg(r.toDmx)
-                         .arg(r.stepDmx);
+                         .arg(jsonString(r.name.text()), QString::number(r.fromDmx), QString::number(r.toDmx),
+                              QString::number(r.stepDmx));
         }
         const QString stepText =
             steps.isEmpty() ? QStringLiteral("[]") : QStringLiteral("[\n%1\n    ]").arg(steps.join(QStringLiteral(",\n")));
