@@ -112,15 +112,12 @@ int main(int argc, char *argv[])
         }
     }
     const double extractMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
-    out << QStringLiteral("read the set back and check it                 %1 ms per run (%2 runs)\n")
-               .arg(readMs, 0, 'f', 2)
-               .arg(rounds);
-    out << QStringLiteral("its summary (%1 characters)                   %2 ms per run\n")
-               .arg(summaryLength / rounds)
-               .arg(summaryMs, 0, 'f', 2);
-    out << QStringLiteral("extract %1 files (profiles and name files)     %2 ms per run\n")
-               .arg(written.size())
-               .arg(extractMs, 0, 'f', 2);
+    const auto line = [&out](const QString &what, double ms) {
+        out << what.leftJustified(47) << QStringLiteral("%1 ms per run\n").arg(ms, 0, 'f', 2);
+    };
+    line(QStringLiteral("read the set back and check it"), readMs);
+    line(QStringLiteral("its summary (%1 characters)").arg(summaryLength / rounds), summaryMs);
+    line(QStringLiteral("extract %1 files (profiles and name files)").arg(written.size()), extractMs);
     out << "peak memory: " << peakKiB() << " KiB (" << before << " KiB before composing)\n";
     return 0;
 }

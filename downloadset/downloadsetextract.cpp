@@ -7,6 +7,7 @@
 #include "fixture/zfffile.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstring>
@@ -101,6 +102,8 @@ QByteArray ExtractedNameSetFile(const DownloadSet &set)
 Outcome ExtractDownloadSet(const DownloadSet &set, const QString &folder, QStringList &written)
 {
     written.clear();
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        return Outcome::failure(QStringLiteral("%1 is a file, not a folder; name a folder to extract into").arg(folder));
     if (!QDir().mkpath(folder))
         return Outcome::failure(QStringLiteral("Cannot create the folder %1").arg(folder));
     auto profile = std::make_unique<FixtureProfile>();

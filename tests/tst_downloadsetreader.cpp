@@ -212,51 +212,26 @@ private slots:
         QFETCH(int, flag);
         // A fixture as the reader gives it: nothing beyond the channel count but fade modes.
         SetFixture f;
-        f.slot = 4;
         f.setup.channelCount = 3;
-        f.setup.fixtureName.assign("Spot");
-        f.setup.blackChannel = 255;
-        f.setup.blackValue = 7;
-        f.setup.masterMask = 0x0105;
-        f.setup.panCoarse = 1;
-        f.setup.panFine = 2;
-        f.setup.tiltCoarse = 3;
-        f.setup.tiltFine = 4;
         const quint8 fades[16] = {1, 0, 2, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9};
-        const quint8 counts[3] = {2, 0, 1};
         for (int j = 0; j < 16; ++j)
-            f.channels[size_t(j)] = ChannelEntry{quint8(j < 3 ? nameIds[j] : 0), fades[j], quint8(j < 3 ? counts[j] : 0)};
-        for (const char *name : {"Open", "Closed", "Slow"}) {
-            StepRecord r;
-            r.name.assign(name);
-            r.fromDmx = 10;
-            r.toDmx = 20;
-            r.stepDmx = 15;
-            f.steps.append(r);
-        }
+            f.channels[size_t(j)] = ChannelEntry{quint8(j < 3 ? nameIds[j] : 0), fades[j], quint8(j == 2 ? 1 : 0)};
+        StepRecord open;
+        open.name.assign("Open");
+        open.toDmx = 9;
+        f.steps = {open};
 
         FixtureProfile profile;
         ProfileFromSetFixture(f, profile);
         QByteArray bytes;
         QVERIFY(EncodeProfile(profile, bytes));
-
-        HandZff z;
-        z.duplicateFlag = qint16(flag);
-        z.channelCount = 3;
-        z.fixtureName = "Spot";
-        z.blackChannel = 255;
-        z.blackValue = 7;
-        z.masterMask = 0x0105;
-        z.panCoarse = 1;
-        z.panFine = 2;
-        z.tiltCoarse = 3;
-        z.tiltFine = 4;
-        z.channels = {HandChannel{quint8(nameIds[0]), 1, {{"Open", 10, 20, 15}, {"Closed", 10, 20, 15}}, -1},
-                      HandChannel{quint8(nameIds[1]), 0, {}, -1},
-                      HandChannel{quint8(nameIds[2]), 2, {{"Slow", 10, 20, 15}}, -1}};
+        QCOMPARE(bytes.left(17), hex("00 00 00 00") + char(flag) + hex("00") + "!Zelvar71!" + hex("03"));
+        QByteArray table = nameIds.mid(0, 1) + hex("01 00") + nameIds.mid(1, 1) + hex("00 00") + nameIds.mid(2, 1)
+            + hex("02 01");
         for (int j = 3; j < 16; ++j)
-            z.channels.append(HandChannel{0, fades[j], {}, -1});
-        QCOMPARE(bytes.toHex(' '), z.bytes().toHex(' '));
+            table += QByteArray(1, '\0') + char(fades[j]) + QByteArray(1, '\0');
+        QCOMPARE(bytes.mid(43, 48).toHex(' '), table.toHex(' '));
+        QCOMPARE(bytes.mid(91), QByteArray("Open    ") + hex("00 09 00"));
     }
 
     void extractedFileNames_data()

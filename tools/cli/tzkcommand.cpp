@@ -86,12 +86,16 @@ QString setJson(const DownloadSet &set)
     field("sendSeconds", QString::number(LineSeconds(set.fileSize), 'f', 2));
     field("fixtureCount", QString::number(set.fixtures.size()));
     field("namesFlag", QString::number(set.namesFlag));
-    QStringList names;
-    if (set.holdsNames()) {
-        for (const SetName &name : set.names)
-            names << jsonString(setNameText(name));
+    // Eight names a line, so that a name's index is easy to find.
+    QStringList rows;
+    for (int i = 0; set.holdsNames() && i < NameFieldCount; i += 8) {
+        QStringList names;
+        for (int j = i; j < i + 8; ++j)
+            names << jsonString(setNameText(set.names[size_t(j)]));
+        rows << QStringLiteral("    ") + names.join(QStringLiteral(", "));
     }
-    field("names", QStringLiteral("[%1]").arg(names.join(QStringLiteral(", "))));
+    field("names", rows.isEmpty() ? QStringLiteral("[]")
+                                  : QStringLiteral("[\n%1\n  ]").arg(rows.join(QStringLiteral(",\n"))));
     QStringList fixtures;
     for (const SetFixture &f : set.fixtures)
         fixtures << fixtureJson(set, f);
