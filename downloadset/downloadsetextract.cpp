@@ -17,15 +17,6 @@ namespace zelvar {
 
 namespace {
 
-// The field's name without the zero bytes after it.
-QByteArray fieldContent(const SetName &field)
-{
-    qsizetype length = NameFieldSize;
-    while (length > 0 && field.data()[length - 1] == '\0')
-        --length;
-    return QByteArray(field.data(), length);
-}
-
 bool unsafeInFileName(QChar c)
 {
     const char16_t u = c.unicode();
@@ -76,7 +67,7 @@ QByteArray ExtractedNameDownFile(const DownloadSet &set)
 {
     QByteArray out(DownFileSize, '\0');
     for (int i = 0; i < NameFieldCount; ++i) {
-        const QByteArray name = fieldContent(set.names[size_t(i)]);
+        const QByteArray name = setNameBytes(set.names[size_t(i)]);
         if (!name.isEmpty())
             assignPadded(out.data() + NameFieldSize * i, NameFieldSize, name);
     }
@@ -88,7 +79,7 @@ QByteArray ExtractedNameSetFile(const DownloadSet &set)
     auto table = std::make_unique<ChannelNameTable>();
     table->LoadDefaultNames();
     for (int i = BuiltInNameCount; i < ChannelNameCount; ++i) {
-        const QByteArray name = fieldContent(set.names[size_t(i)]);
+        const QByteArray name = setNameBytes(set.names[size_t(i)]);
         if (name.isEmpty())
             continue;
         ChannelNameEntry &e = table->entries[size_t(i)];

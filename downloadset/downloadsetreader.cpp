@@ -175,12 +175,18 @@ qsizetype DownloadSet::composedSize() const
     return std::max<qsizetype>(MinDownloadSetSize, stepAreaEnd);
 }
 
-QString setNameText(const SetName &field)
+QByteArray setNameBytes(const SetName &field)
 {
     qsizetype length = NameFieldSize;
     while (length > 0 && field.data()[length - 1] == '\0')
         --length;
-    return fromSingleByte(field.data(), length);
+    return QByteArray(field.data(), length);
+}
+
+QString setNameText(const SetName &field)
+{
+    const QByteArray name = setNameBytes(field);
+    return fromSingleByte(name.constData(), name.size());
 }
 
 Outcome DecodeDownloadSet(const QByteArray &data, DownloadSet &set)

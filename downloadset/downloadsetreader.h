@@ -51,7 +51,8 @@ struct DownloadSet
     qsizetype paddingBytes() const { return fileSize - composedSize(); }
 };
 
-// A name field's text: its characters up to the zero bytes that fill it.
+// A name field's characters up to the zero bytes that fill it, as bytes and as text.
+QByteArray setNameBytes(const SetName &field);
 QString setNameText(const SetName &field);
 
 // Checks `data` as a download set and only then fills `set`; a refused file leaves `set` as

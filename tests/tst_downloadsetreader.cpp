@@ -16,6 +16,7 @@ using testsupport::HandChannel;
 using testsupport::HandStep;
 using testsupport::HandZff;
 using testsupport::hex;
+using testsupport::put;
 
 namespace {
 
@@ -25,13 +26,6 @@ struct HandFixture
     QVector<int> steps; // step counts of the used channels; missing ones are 0
     QByteArray name = "Hand";
 };
-
-void put(QByteArray &image, qsizetype offset, const QByteArray &bytes)
-{
-    if (offset + bytes.size() > image.size())
-        image.append(offset + bytes.size() - image.size(), '\0');
-    image.replace(offset, bytes.size(), bytes);
-}
 
 // A set image written from the layout: header, count byte, slots with channel count and
 // name, and packed step blocks of numbered step records; 86529 bytes unless the step area

@@ -26,32 +26,15 @@ QString numbers(const std::array<ChannelEntry, MaxChannels> &channels)
     return QStringLiteral("[%1]").arg(values.join(QStringLiteral(", ")));
 }
 
-QString stepJson(const StepRecord &r)
-{
-    // One pass over the pattern, so that a "%" in the name stays as it is.
-    return QStringLiteral("{\"name\": %1, \"fromDmx\": %2, \"toDmx\": %3, \"stepDmx\": %4}")
-        .arg(jsonString(r.name.text()), QString::number(r.fromDmx), QString::number(r.toDmx),
-             QString::number(r.stepDmx));
-}
-
 QString fixtureJson(const DownloadSet &set, const SetFixture &f)
 {
     QStringList lines;
     const auto field = [&lines](const char *name, const QString &value) {
         lines << QStringLiteral("      \"%1\": %2,").arg(QLatin1String(name), value);
     };
-    const auto number = [](int v) { return QString::number(v); };
     const FixtureSetup &s = f.setup;
-    field("slot", number(f.slot));
-    field("channelCount", number(s.channelCount));
-    field("fixtureName", jsonString(s.fixtureName.text()));
-    field("blackChannel", number(s.blackChannel));
-    field("blackValue", number(s.blackValue));
-    field("masterMask", number(s.masterMask));
-    field("panCoarse", number(s.panCoarse));
-    field("panFine", number(s.panFine));
-    field("tiltCoarse", number(s.tiltCoarse));
-    field("tiltFine", number(s.tiltFine));
+    field("slot", QString::number(f.slot));
+    setupJson(s, field);
     field("fadeModes", numbers(f.channels));
 
     QStringList channels;
