@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
-#include <cstring>
 #include <memory>
 
 namespace zelvar {
@@ -76,18 +74,18 @@ QByteArray ExtractedNameDownFile(const DownloadSet &set)
 
 QByteArray ExtractedNameSetFile(const DownloadSet &set)
 {
-    auto table = std::make_unique<ChannelNameTable>();
-    table->LoadDefaultNames();
+    ChannelNameTable table;
+    table.LoadDefaultNames();
     for (int i = BuiltInNameCount; i < ChannelNameCount; ++i) {
         const QByteArray name = setNameBytes(set.names[size_t(i)]);
         if (name.isEmpty())
             continue;
-        ChannelNameEntry &e = table->entries[size_t(i)];
+        ChannelNameEntry &e = table.entries[size_t(i)];
         e.entryIndex = quint8(i);
         e.nameId = quint8(i);
         e.name.assign(name);
     }
-    return EncodeChannelNameSet(*table);
+    return EncodeChannelNameSet(table);
 }
 
 Outcome ExtractDownloadSet(const DownloadSet &set, const QString &folder, QStringList &written)
