@@ -1,7 +1,11 @@
 // Measures the download-set composition at its limit: 255 fixtures of 16 channels with
-// 50 steps each, composed from their files and written, with the time and peak memory.
+// 50 steps each, composed from their files and written, then read back, summarised and
+// taken apart into profiles again, with the times and peak memory.
 #include "common/filestore.h"
+#include "downloadset/downloadsetextract.h"
 #include "downloadset/downloadsetfile.h"
+#include "downloadset/downloadsetreader.h"
+#include "downloadset/downloadsetsummary.h"
 #include "fixture/zfffile.h"
 
 #include <QCoreApplication>
@@ -83,6 +87,37 @@ int main(int argc, char *argv[])
     out << QStringLiteral("write the image beside the target and rename   %1 ms per run (%2 runs)\n")
                .arg(writeMs, 0, 'f', 2)
                .arg(rounds);
+
+    DownloadSet readBack;
+    timer.restart();
+    for (int i = 0; i < rounds; ++i) {
+        if (Outcome read = ReadDownloadSet(target, readBack); !read) {
+            out << "read back failed: " << read.reason() << "\n";
+            return 1;
+        }
+    }
+    const double readMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
+    timer.restart();
+    qsizetype summaryLength = 0;
+    for (int i = 0; i < rounds; ++i)
+        summaryLength += DownloadSetSummary(readBack).size();
+    const double summaryMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
+    QStringList written;
+    timer.restart();
+    for (int i = 0; i < rounds; ++i) {
+        if (Outcome extracted = ExtractDownloadSet(readBack, dir.filePath(QStringLiteral("out")), written);
+            !extracted) {
+            out << "extract failed: " << extracted.reason() << "\n";
+            return 1;
+        }
+    }
+    const double extractMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
+    const auto line = [&out](const QString &what, double ms) {
+        out << what.leftJustified(47) << QStringLiteral("%1 ms per run\n").arg(ms, 0, 'f', 2);
+    };
+    line(QStringLiteral("read the set back and check it"), readMs);
+    line(QStringLiteral("its summary (%1 characters)").arg(summaryLength / rounds), summaryMs);
+    line(QStringLiteral("extract %1 files (profiles and name files)").arg(written.size()), extractMs);
     out << "peak memory: " << peakKiB() << " KiB (" << before << " KiB before composing)\n";
     return 0;
 }

@@ -15,34 +15,31 @@ namespace zelvar {
 
 namespace {
 
-const char Magic[] = "ZELVAR71";
-const char Signature[DownloadSetSignatureSize] = {1, 82, 0, 0, 80, 0};
-
 // Slot 0 is a pseudo-fixture the controller expects in every set.
 void writeNoFixtureSlot(char *slot)
 {
-    slot[0] = 0;
-    assignPadded(slot + 1, FixtureNameLength, QByteArrayLiteral("NO FIXTURE"));
+    slot[SlotChannelCountOffset] = 0;
+    assignPadded(slot + SlotFixtureNameOffset, FixtureNameLength, QByteArrayLiteral("NO FIXTURE"));
     const quint8 fixed[18] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 10, 100, 10, 100, 0, 0};
-    std::memcpy(slot + 19, fixed, sizeof fixed);
+    std::memcpy(slot + SlotPanCoarseOffset, fixed, sizeof fixed);
     // Its fade-mode bytes read 1 and then fifteen 0 in every set the controller knows.
-    slot[SlotRecordSize] = 1;
+    slot[SlotFadeModesOffset] = 1;
 }
 
 void writeSlot(char *slot, const FixtureProfile &p)
 {
     const FixtureSetup &s = p.setup;
-    slot[0] = char(s.channelCount);
-    std::memcpy(slot + 1, s.fixtureName.data(), FixtureNameLength);
-    slot[19] = char(s.panCoarse);
-    slot[20] = char(s.panFine);
-    slot[21] = char(s.tiltCoarse);
-    slot[22] = char(s.tiltFine);
-    slot[31] = char(s.blackChannel);
-    slot[32] = char(s.blackValue);
-    storeU16le(slot + 33, s.masterMask);
+    slot[SlotChannelCountOffset] = char(s.channelCount);
+    std::memcpy(slot + SlotFixtureNameOffset, s.fixtureName.data(), FixtureNameLength);
+    slot[SlotPanCoarseOffset] = char(s.panCoarse);
+    slot[SlotPanFineOffset] = char(s.panFine);
+    slot[SlotTiltCoarseOffset] = char(s.tiltCoarse);
+    slot[SlotTiltFineOffset] = char(s.tiltFine);
+    slot[SlotBlackChannelOffset] = char(s.blackChannel);
+    slot[SlotBlackValueOffset] = char(s.blackValue);
+    storeU16le(slot + SlotMasterMaskOffset, s.masterMask);
     for (int j = 0; j < MaxChannels; ++j)
-        slot[SlotRecordSize + j] = char(p.channels[size_t(j)].fadeMode);
+        slot[SlotFadeModesOffset + j] = char(p.channels[size_t(j)].fadeMode);
 }
 
 // Trailing characters of code 32 or below are dropped; what is left goes into the field,
@@ -104,13 +101,15 @@ Outcome ComposeDownloadSet(const QStringList &fixturePaths, const QString &names
 
     QByteArray image(MinDownloadSetSize, '\0');
     char *base = image.data();
-    std::memcpy(base, Magic, DownloadSetMagicSize);
-    std::memcpy(base + DownloadSetMagicSize, Signature, DownloadSetSignatureSize);
+    std::memcpy(base, DownloadSetMagic, DownloadSetMagicSize);
+    std::memcpy(base + DownloadSetSignatureOffset, DownloadSetSignature, DownloadSetSignatureSize);
     writeNoFixtureSlot(base + SlotTableOffset);
 
     QByteArray names;
-    set.namesProblem = readNames(namesPath, names);
-    set.namesWritten = set.namesProblem.isEmpty();
+    if (!namesPath.isEmpty()) {
+        set.namesProblem = readNames(namesPath, names);
+        set.namesWritten = set.namesProblem.isEmpty();
+    }
     if (set.namesWritten) {
         base[NamesFlagOffset] = 1;
         writeNames(base + NamesBlockOffset, names);
@@ -154,10 +153,10 @@ Outcome ComposeDownloadSet(const QStringList &fixturePaths, const QString &names
             counts[j] = char(channel.stepCount);
             for (int s = 0; s < channel.stepCount; ++s) {
                 const StepRecord &step = profile->steps[size_t(FixtureProfile::slotOf(j + 1, s + 1))];
-                std::memcpy(record, step.name.data(), StepNameLength);
-                record[8] = char(step.fromDmx);
-                record[9] = char(step.toDmx);
-                record[10] = char(step.stepDmx);
+                std::memcpy(record + StepNameOffset, step.name.data(), StepNameLength);
+                record[StepFromDmxOffset] = char(step.fromDmx);
+                record[StepToDmxOffset] = char(step.toDmx);
+                record[StepStepDmxOffset] = char(step.stepDmx);
                 record += StepRecordSize;
             }
         }

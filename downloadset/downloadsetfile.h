@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/outcome.h"
+#include "fixture/zfffile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,13 +13,27 @@
 
 namespace zelvar {
 
-constexpr int DownloadSetMagicSize = 8; // "ZELVAR71"
+constexpr int DownloadSetMagicSize = 8;
 constexpr int DownloadSetSignatureSize = 6;
+inline constexpr char DownloadSetMagic[DownloadSetMagicSize + 1] = "ZELVAR71";
+inline constexpr char DownloadSetSignature[DownloadSetSignatureSize] = {1, 82, 0, 0, 80, 0};
+constexpr int DownloadSetSignatureOffset = DownloadSetMagicSize;
 constexpr int SlotTableOffset = 512;
 constexpr int FixtureSlotCount = 256;
 constexpr int SlotRecordSize = 37;
 constexpr int SlotFadeModesSize = 16;
 constexpr int FixtureSlotSize = SlotRecordSize + SlotFadeModesSize;
+// Fields of a fixture slot, from the start of the slot.
+constexpr int SlotChannelCountOffset = 0;
+constexpr int SlotFixtureNameOffset = 1;
+constexpr int SlotPanCoarseOffset = 19;
+constexpr int SlotPanFineOffset = 20;
+constexpr int SlotTiltCoarseOffset = 21;
+constexpr int SlotTiltFineOffset = 22;
+constexpr int SlotBlackChannelOffset = 31;
+constexpr int SlotBlackValueOffset = 32;
+constexpr int SlotMasterMaskOffset = 33; // low byte first
+constexpr int SlotFadeModesOffset = SlotRecordSize;
 constexpr int FixtureCountOffset = 14080;
 constexpr int NamesFlagOffset = 14082;
 constexpr int NamesBlockOffset = 14592;
@@ -28,9 +43,16 @@ constexpr int NameIdTableOffset = 16896;
 constexpr int NameIdRowSize = 16;
 constexpr int StepAreaOffset = 21504;
 constexpr int StepBlockHeadSize = 16; // the step counts of the 16 channel entries
+// Fields of an 11-byte step record in a step block, as in a profile.
+constexpr int StepNameOffset = 0;
+constexpr int StepFromDmxOffset = 8;
+constexpr int StepToDmxOffset = 9;
+constexpr int StepStepDmxOffset = 10;
 constexpr int MinDownloadSetSize = 86529;
 constexpr int MaxFixturesInSet = 255;
 static_assert(FixtureSlotSize == 53);
+static_assert(SlotFixtureNameOffset + FixtureNameLength == SlotPanCoarseOffset);
+static_assert(StepNameOffset + StepNameLength == StepFromDmxOffset && StepStepDmxOffset + 1 == StepRecordSize);
 static_assert(SlotTableOffset + FixtureSlotSize * FixtureSlotCount == FixtureCountOffset);
 static_assert(NamesBlockOffset + NameFieldSize * NameFieldCount + 256 == NameIdTableOffset);
 static_assert(NameIdTableOffset + NameIdRowSize * FixtureSlotCount + 512 == StepAreaOffset);
@@ -59,7 +81,8 @@ using FixtureReading = std::function<void(int index)>;
 // Composes the image of a set of the fixture files `fixturePaths` (in set order, 1 to 255
 // of them) and the channel names of `namesPath` ("ChNameDown.fix"). A fixture file that is
 // missing or is not a valid profile refuses the whole set, with its path and the reason;
-// `set.image` is then empty. A names file that cannot be used leaves the names out only.
+// `set.image` is then empty. A names file that cannot be used leaves the names out only;
+// an empty `namesPath` leaves them out on purpose, with no problem to report.
 Outcome ComposeDownloadSet(const QStringList &fixturePaths, const QString &namesPath, ComposedSet &set,
                            const FixtureReading &reading = {});
 

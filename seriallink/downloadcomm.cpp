@@ -101,10 +101,7 @@ DownLoadComm::DownLoadComm(QObject *parent) : QObject(parent), m_port(new QSeria
 {
     setSettings(m_settings);
     connect(m_port, &QSerialPort::readyRead, this, &DownLoadComm::inputReady);
-    connect(m_port, &QSerialPort::bytesWritten, this, [this](qint64 count) {
-        m_handedToDevice += count;
-        emit outputMoved();
-    });
+    connect(m_port, &QSerialPort::bytesWritten, this, &DownLoadComm::outputMoved);
     connect(m_port, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { serialError(int(error)); });
 }
@@ -198,6 +195,7 @@ void DownLoadComm::closePort()
     qint64 queued = 0;
     const bool known = lineQueue(queued);
     m_unsentAtClose = known ? m_port->bytesToWrite() + queued : -1;
+    m_acceptedBytes -= m_port->bytesToWrite(); // dropped here, never handed over
     // Only a queue the driver reports is flushed: a pseudo-terminal reports none and would
     // drop bytes that have long left (its far end simply has not read them yet).
     if (!known || queued > 0)
@@ -254,6 +252,8 @@ Outcome DownLoadComm::setOutput(const QByteArray &bytes)
     if (!m_port->isOpen())
         return Outcome::failure(QStringLiteral("the port is not open"));
     const qint64 queued = m_port->write(bytes);
+    if (queued > 0)
+        m_acceptedBytes += queued;
     if (queued != bytes.size())
         return Outcome::failure(m_port->errorString());
     return Outcome::success();
@@ -262,7 +262,7 @@ Outcome DownLoadComm::setOutput(const QByteArray &bytes)
 bool DownLoadComm::lineQueue(qint64 &queued) const
 {
     if (m_lineQueue) {
-        queued = std::max<qint64>(m_lineQueue(m_handedToDevice), 0);
+        queued = std::max<qint64>(m_lineQueue(m_acceptedBytes - m_port->bytesToWrite()), 0);
         return true;
     }
     int count = 0;

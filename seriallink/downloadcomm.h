@@ -142,7 +142,10 @@ private:
     int m_commEvent = 0;
     PortOpenFailure m_openFailure;
     QString m_openDevice;
-    qint64 m_handedToDevice = 0;
+    // Every byte the port took for the device. Those it still buffers have not been handed
+    // over: counted this way, the count is exact at any moment, even before the port reports
+    // a write it has already done.
+    qint64 m_acceptedBytes = 0;
     qint64 m_unsentAtClose = 0;
     LineQueueSource m_lineQueue;
     bool m_countersKept = false;

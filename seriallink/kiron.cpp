@@ -7,6 +7,8 @@
 #include "common/prompts.h"
 #include "common/twips.h"
 #include "shell/zelva71module.h"
+#include "downloadset/downloadsetreader.h"
+#include "downloadset/downloadsetsummary.h"
 #include "downloadset/fixtureselectionpanel.h"
 #include "seriallink/devicecheck.h"
 #include "seriallink/downloadcomm.h"
@@ -46,6 +48,18 @@ QFont plainFont(double points)
     font.setPointSizeF(points);
     font.setBold(false);
     return font;
+}
+
+// What the log box shows of a file: a download set as its summary, since its bytes as
+// text are a screen of dots; any other file as its text.
+bool readLogView(const QString &path, QString &text)
+{
+    DownloadSet set;
+    if (ReadDownloadSet(path, set)) {
+        text = DownloadSetSummary(set);
+        return true;
+    }
+    return bool(readLogText(path, text));
 }
 
 void setTextColour(QLabel *label, const QColor &colour)
@@ -262,7 +276,7 @@ void Kiron::Command1_Click()
     m_text1->hide();
     if (fileSize < PreviewLimitBytes) {
         QString text;
-        if (readLogText(path, text))
+        if (readLogView(path, text))
             m_text1->setPlainText(text);
         m_text1->show();
     }
@@ -426,7 +440,7 @@ void Kiron::endReceive()
     // The receive's own file, whatever the shared dialog has been used for since.
     if (m_receivedBytes < PreviewLimitBytes) {
         QString text;
-        if (readLogText(m_receivePath, text))
+        if (readLogView(m_receivePath, text))
             m_text1->setPlainText(text);
     } else {
         m_text1->setPlainText(QStringLiteral("Over !"));

@@ -29,6 +29,14 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
     return f.write(bytes) == bytes.size();
 }
 
+// Puts `bytes` at `offset` of `image`, growing it with zeros when they reach past its end.
+inline void put(QByteArray &image, qsizetype offset, const QByteArray &bytes)
+{
+    if (offset + bytes.size() > image.size())
+        image.append(offset + bytes.size() - image.size(), '\0');
+    image.replace(offset, bytes.size(), bytes);
+}
+
 // `text` blank-padded to `length` bytes.
 inline QByteArray padded(const char *text, int length)
 {

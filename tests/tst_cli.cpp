@@ -30,7 +30,7 @@ private slots:
         p.setup.tiltFine = 3;
         p.channels[1] = ChannelEntry{5, 2, 2};
         p.steps[size_t(FixtureProfile::slotOf(2, 1))].name.assign("Open");
-        p.steps[size_t(FixtureProfile::slotOf(2, 2))].name.assign("Strobe");
+        p.steps[size_t(FixtureProfile::slotOf(2, 2))].name.assign("Strobe%1");
         p.steps[size_t(FixtureProfile::slotOf(2, 2))].fromDmx = 10;
         p.steps[size_t(FixtureProfile::slotOf(2, 2))].toDmx = 20;
         p.steps[size_t(FixtureProfile::slotOf(2, 2))].stepDmx = 15;
@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(steps.size(), 2);
         QCOMPARE(steps[0].toObject()[QStringLiteral("name")].toString(), QStringLiteral("Open    "));
         const QJsonObject strobe = steps[1].toObject();
-        QCOMPARE(strobe[QStringLiteral("name")].toString(), QStringLiteral("Strobe  "));
+        QCOMPARE(strobe[QStringLiteral("name")].toString(), QStringLiteral("Strobe%1"));
         QCOMPARE(strobe[QStringLiteral("fromDmx")].toInt(), 10);
         QCOMPARE(strobe[QStringLiteral("toDmx")].toInt(), 20);
         QCOMPARE(strobe[QStringLiteral("stepDmx")].toInt(), 15);
@@ -136,7 +136,7 @@ private slots:
         for (const char *help : {"-h", "--help", "help"})
             QTest::newRow(help) << QStringList{QLatin1String(help)} << 0 << overview;
         QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QByteArray("zelvar71-cli 1.09\n");
-        for (const char *word : {"zff", "names", "compose", "send", "receive", "stick", "link", "import"})
+        for (const char *word : {"zff", "names", "compose", "tzk", "send", "receive", "stick", "link", "import"})
             QTest::addRow("%s --help", word) << QStringList{QLatin1String(word), QStringLiteral("--help")} << 0
                                              << "usage: zelvar71-cli " + QByteArray(word) + ' ';
         QTest::newRow("help stick") << QStringList{QStringLiteral("help"), QStringLiteral("stick")} << 0

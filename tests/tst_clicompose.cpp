@@ -178,6 +178,7 @@ private slots:
         QTest::newRow("no fixtures") << QStringList({"-o", "x.tzk"});
         QTest::newRow("-o without a value") << QStringList({"a.zff", "-o"});
         QTest::newRow("unknown option") << QStringList({"-o", "x.tzk", "--fast", "a.zff"});
+        QTest::newRow("names and no names") << QStringList({"-o", "x.tzk", "--names", "n.fix", "--no-names", "a.zff"});
     }
 
     void usage()

@@ -17,6 +17,7 @@ using testsupport::HandChannel;
 using testsupport::HandStep;
 using testsupport::HandZff;
 using testsupport::hex;
+using testsupport::put;
 
 namespace {
 
@@ -30,13 +31,6 @@ QByteArray emptyImage()
         + hex("01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
     image.replace(512, 53, slot0);
     return image;
-}
-
-void put(QByteArray &image, int offset, const QByteArray &bytes)
-{
-    if (offset + bytes.size() > image.size())
-        image.append(offset + bytes.size() - image.size(), '\0');
-    image.replace(offset, bytes.size(), bytes);
 }
 
 // Where the image differs first, for a readable failure.

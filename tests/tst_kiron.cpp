@@ -114,6 +114,23 @@ bool processHolds(const QString &path)
     return false;
 }
 
+// A download set written from the layout: one fixture "Alpha" of 3 channels with two steps
+// on channel 2, no channel names.
+QByteArray alphaSet()
+{
+    QByteArray set(86529, '\0');
+    set.replace(0, 14, QByteArray("ZELVAR71") + testsupport::hex("01 52 00 00 50 00"));
+    set[14080] = 1;
+    set[512 + 53] = 3;
+    set.replace(512 + 53 + 1, 18, testsupport::padded("Alpha", 18));
+    set.replace(21504, 16, testsupport::hex("00 02 00 00 00 00 00 00 00 00 00 00 00 00 00 00"));
+    set.replace(21504 + 16, 22, QByteArray("Slow    ") + testsupport::hex("00 63 31") + "Fast    "
+                                    + testsupport::hex("64 ff b1"));
+    return set;
+}
+
+const QString AlphaSummaryStart = QStringLiteral("Download set: 1 fixture\nSlot 1: Alpha, 3 channels, 2 steps\n");
+
 QByteArray textLines(int size)
 {
     QByteArray bytes;
@@ -483,6 +500,33 @@ private slots:
         QCOMPARE(rig.log()->toPlainText(), QStringLiteral("Z\u00b7E\u00b7L\nV"));
     }
 
+    void theLogBoxShowsADownloadSetAsItsSummary_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("shown"); // the beginning of the log box
+        QTest::newRow("download set") << alphaSet() << AlphaSummaryStart;
+        QTest::newRow("text file") << QByteArray("Stage left\nStage right\n") << "Stage left\nStage right\n";
+        QTest::newRow("set one byte short") << alphaSet().left(86528) << "ZELVAR71\u00b7R\u00b7\u00b7P\u00b7";
+    }
+    void theLogBoxShowsADownloadSetAsItsSummary()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, shown);
+        Rig rig;
+        const QString file = rig.path("show.tzk");
+        writeAll(file, content);
+        rig.prompts.paths << file;
+        QString during;
+        rig.line.onRead = [&] {
+            if (during.isEmpty())
+                during = rig.log()->toPlainText();
+        };
+        rig.click("Command1");
+        QCOMPARE(rig.line.received, content); // what is shown changes nothing that is sent
+        QVERIFY2(during.startsWith(shown), qPrintable(during.left(60)));
+        QVERIFY(rig.log()->isVisible());
+    }
+
     void sendCancelStopsEveryFurtherByte()
     {
         Rig rig;
@@ -756,6 +800,18 @@ private slots:
         rig.window->fileDialog().FileName = other; // the dialog was used meanwhile
         rig.click("Command4");
         QCOMPARE(rig.log()->toPlainText(), QStringLiteral("received"));
+    }
+
+    void theEndOfAReceiveShowsASetAsItsSummary()
+    {
+        Rig rig;
+        const QString target = rig.path("back.tzk");
+        rig.startReceive(target);
+        rig.line.write(alphaSet());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.label("Label7")->text(), QStringLiteral("86529"), 30000);
+        QVERIFY(!rig.log()->toPlainText().startsWith(AlphaSummaryStart)); // the last chunk, as it came
+        rig.click("Command4");
+        QVERIFY(rig.log()->toPlainText().startsWith(AlphaSummaryStart));
     }
 
     void aPulledCableEndsTheReceiveWithAMessage()

@@ -10,6 +10,7 @@ namespace zelvar::cli {
 int zffShow(const QStringList &args, QTextStream &out, QTextStream &err);
 int namesInit(const QStringList &args, QTextStream &out, QTextStream &err);
 int compose(const QStringList &args, QTextStream &out, QTextStream &err);
+int tzk(const QStringList &args, QTextStream &out, QTextStream &err);
 int stick(const QStringList &args, QTextStream &out, QTextStream &err);
 int serialSend(const QStringList &args, QTextStream &out, QTextStream &err);
 int serialReceive(const QStringList &args, QTextStream &out, QTextStream &err);
@@ -21,6 +22,7 @@ int importQxf(const QStringList &args, QTextStream &out, QTextStream &err);
 extern const char *const ZffShowUsage;
 extern const char *const NamesInitUsage;
 extern const char *const ComposeUsage;
+extern const char *const TzkUsage;
 extern const char *const StickUsage;
 extern const char *const SendUsage;
 extern const char *const ReceiveUsage;

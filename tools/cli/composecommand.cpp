@@ -9,13 +9,15 @@
 
 namespace zelvar::cli {
 
-const char *const ComposeUsage = "usage: zelvar71-cli compose -o SET.tzk [--names ChNameDown.fix] A.zff B.zff ...\n";
+const char *const ComposeUsage =
+    "usage: zelvar71-cli compose -o SET.tzk [--names ChNameDown.fix | --no-names] A.zff B.zff ...\n";
 
 int compose(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     QString target;
     QString namesPath;
     QStringList fixtures;
+    bool noNames = false;
     bool optionsDone = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
@@ -25,6 +27,8 @@ int compose(const QStringList &args, QTextStream &out, QTextStream &err)
                 return ExitUsage;
             }
             (arg == QLatin1String("-o") ? target : namesPath) = args.at(++i);
+        } else if (!optionsDone && arg == QLatin1String("--no-names")) {
+            noNames = true;
         } else if (!optionsDone && arg == QLatin1String("--")) {
             optionsDone = true;
         } else if (!optionsDone && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
@@ -38,8 +42,12 @@ int compose(const QStringList &args, QTextStream &out, QTextStream &err)
         err << ComposeUsage;
         return ExitUsage;
     }
+    if (noNames && !namesPath.isEmpty()) {
+        err << "zelvar71-cli: --names and --no-names exclude each other\n" << ComposeUsage;
+        return ExitUsage;
+    }
     target = DownloadSetFileName(target);
-    if (namesPath.isEmpty())
+    if (namesPath.isEmpty() && !noNames)
         namesPath = programFilePath(channelNameDownFileName());
 
     ComposedSet set;
@@ -47,7 +55,7 @@ int compose(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "zelvar71-cli: " << composed.reason() << "; nothing was written\n";
         return ExitFailure;
     }
-    if (!set.namesWritten)
+    if (!set.namesWritten && !noNames)
         err << "zelvar71-cli: warning: ChNameDown.fix is error (" << set.namesProblem
             << "); the set is written without channel names\n";
     if (Outcome written = replaceFile(target, set.image); !written) {

@@ -24,27 +24,14 @@ QString profileJson(const FixtureProfile &p)
     field("reserved", jsonString(reserved));
     field("duplicateFlag", number(p.header.duplicateFlag));
     field("marker", jsonString(p.header.marker.text()));
-    field("channelCount", number(s.channelCount));
-    field("fixtureName", jsonString(s.fixtureName.text()));
-    field("blackChannel", number(s.blackChannel));
-    field("blackValue", number(s.blackValue));
-    field("masterMask", number(s.masterMask));
-    field("panCoarse", number(s.panCoarse));
-    field("panFine", number(s.panFine));
-    field("tiltCoarse", number(s.tiltCoarse));
-    field("tiltFine", number(s.tiltFine));
+    setupJson(s, field);
 
     lines << QStringLiteral("  \"channels\": [");
     for (int k = 0; k < MaxChannels; ++k) {
         const ChannelEntry &c = p.channels[size_t(k)];
         QStringList steps;
         for (int i = 0; i < c.stepCount; ++i) {
-            const StepRecord &r = p.steps[size_t(k * StepsPerChannel + i)];
-            steps << QStringLiteral("      {\"name\": %1, \"fromDmx\": %2, \"toDmx\": %3, \"stepDmx\": %4}")
-                         .arg(jsonString(r.name.text()))
-                         .arg(r.fromDmx)
-                         .arg(r.toDmx)
-                         .arg(r.stepDmx);
+            steps << QStringLiteral("      ") + stepJson(p.steps[size_t(k * StepsPerChannel + i)]);
         }
         const QString stepText =
             steps.isEmpty() ? QStringLiteral("[]") : QStringLiteral("[\n%1\n    ]").arg(steps.join(QStringLiteral(",\n")));

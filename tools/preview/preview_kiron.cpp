@@ -1,14 +1,18 @@
-// Shows the link window alone. With --send it also sends a file (a demo download set unless
-// FILE is given) over a simulated line paced like the real one, so that the transfer page
-// can be seen at work.
+// Shows the link window alone. With --send it also sends a file (a demo download set of the
+// four library fixtures with the built-in channel names, unless FILE is given) over a
+// simulated line paced like the real one, so that the transfer page can be seen at work.
 //   zelvar71-preview-kiron [--send [FILE]]
+#include "channames/channelnamefiles.h"
+#include "common/filestore.h"
 #include "common/navigation.h"
 #include "common/prompts.h"
+#include "downloadset/downloadsetfile.h"
+#include "downloadset/libraryfixtures.h"
 #include "seriallink/kiron.h"
 #include "seriallink/pacedline.h"
 
 #include <QApplication>
-#include <QFile>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -38,13 +42,20 @@ public:
     }
 };
 
-QByteArray demoDownloadSet()
+// The set the fixture selection composes by default, written into `folder`.
+QByteArray demoDownloadSet(const QString &folder)
 {
-    QByteArray bytes("ZELVAR71");
-    bytes.append(QByteArray(86529 - bytes.size(), '\0'));
-    for (int i = 8; i < bytes.size(); i += 7)
-        bytes[i] = char('A' + i % 26);
-    return bytes;
+    ChannelNameTable names;
+    names.LoadDefaultNames();
+    const QString namesPath = QDir(folder).filePath(channelNameDownFileName());
+    QStringList fixtures;
+    for (const char *name : LibraryFixtureFileNames)
+        fixtures << QDir(folder).filePath(QLatin1String(name));
+    ComposedSet set;
+    if (!WriteLibraryFixtures(folder) || !replaceFile(namesPath, EncodeChannelNameDown(names))
+        || !ComposeDownloadSet(fixtures, namesPath, set))
+        return QByteArray();
+    return set.image;
 }
 
 } // namespace
@@ -67,8 +78,8 @@ int main(int argc, char *argv[])
         prompts.fileToSend = args.value(1);
         if (prompts.fileToSend.isEmpty()) {
             prompts.fileToSend = folder.filePath(QStringLiteral("Show.tzk"));
-            QFile demo(prompts.fileToSend);
-            if (!demo.open(QIODevice::WriteOnly) || demo.write(demoDownloadSet()) < 0)
+            const QByteArray demo = demoDownloadSet(folder.path());
+            if (demo.isEmpty() || !replaceFile(prompts.fileToSend, demo))
                 return 1;
         }
         if (!line.create()) {
