@@ -26,6 +26,20 @@ class TestLinkDevice : public QObject
         return QString::fromLocal8Bit(testsupport::readAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
+    // The programs' folder `folder` gets a stand-in that notes each start in `log` and
+    // becomes the tool.
+    static bool placeTool(const QTemporaryDir &folder, const QString &log)
+    {
+        const QString tool = folder.filePath(QStringLiteral("Zelvar71Save"));
+        if (!testsupport::writeAll(tool, QStringLiteral("#!/bin/sh\necho $$ >> '%1'\nexec '%2'\n")
+                                             .arg(log, QStringLiteral(ZELVAR71SAVE))
+                                             .toLocal8Bit()))
+            return false;
+        QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        setProgramFolder(folder.path());
+        return true;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -39,13 +53,7 @@ private slots:
     {
         QTemporaryDir folder;
         const QString log = folder.filePath(QStringLiteral("starts.log"));
-        // The programs' folder holds a stand-in that notes each start and becomes the tool.
-        const QString tool = folder.filePath(QStringLiteral("Zelvar71Save"));
-        QVERIFY(testsupport::writeAll(tool, QStringLiteral("#!/bin/sh\necho $$ >> '%1'\nexec '%2'\n")
-                                                .arg(log, QStringLiteral(ZELVAR71SAVE))
-                                                .toLocal8Bit()));
-        QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        setProgramFolder(folder.path());
+        QVERIFY(placeTool(folder, log));
 
         ScriptedPrompts prompts;
         Kiron window(nullptr, prompts);
@@ -70,6 +78,33 @@ private slots:
         QCOMPARE(prompts.calls.size(), 0);
 
         ::kill(starts(log).last().toInt(), SIGKILL);
+        setProgramFolder(QString());
+    }
+
+    void nothingStartsWhileTheToolsFirstMessageIsUp()
+    {
+        QTemporaryDir folder;
+        const QString log = folder.filePath(QStringLiteral("starts.log"));
+        QVERIFY(placeTool(folder, log));
+        // Without its driver library the tool stops at its first message, before its dialog
+        // appears, and waits there for the user.
+        qputenv("ZELVAR71_D2XX", QFile::encodeName(folder.filePath(QStringLiteral("missing-libftd2xx.so"))));
+
+        ScriptedPrompts prompts;
+        Kiron window(nullptr, prompts);
+        QPushButton *linkDevice = window.findChild<QPushButton *>(QStringLiteral("Command10"));
+        const QString caption = QStringLiteral("Zelvar71 Save Rev1.02");
+        QTRY_VERIFY_WITH_TIMEOUT(!FindWindowA(caption), 20000); // an earlier case's tool has gone
+        QTest::mouseClick(linkDevice, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(FindWindowA(caption), 20000);
+        QCOMPARE(starts(log).size(), 1);
+        QTest::mouseClick(linkDevice, Qt::LeftButton);
+        QTest::qWait(500);
+        QCOMPARE(starts(log).size(), 1);
+
+        ::kill(starts(log).first().toInt(), SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(!FindWindowA(caption), 20000);
+        qputenv("ZELVAR71_D2XX", ZELVAR71_D2XX_SIM);
         setProgramFolder(QString());
     }
 };
