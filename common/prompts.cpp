@@ -29,6 +29,8 @@ QString qtNameFilters(const QString &filter)
     return filters.join(QStringLiteral(";;"));
 }
 
+namespace {
+// The least width of a message box that shows `title` whole in its title bar.
 int messageBoxWidthForTitle(const QString &title)
 {
     // The window manager draws the title in its own font, often a bold one of about the
@@ -38,6 +40,7 @@ int messageBoxWidthForTitle(const QString &title)
     font.setBold(true);
     return QFontMetrics(font).horizontalAdvance(title) + TitleBarExtras;
 }
+} // namespace
 
 PromptAnswer QtPrompts::message(QWidget *parent, const QString &text, const QString &title, PromptButtons buttons)
 {

@@ -35,9 +35,6 @@ public:
 // "Zelva71 Setup File(*.zff)|*.zff" as a Qt name filter list.
 QString qtNameFilters(const QString &filter);
 
-// The least width of a message box that shows `title` whole in its title bar.
-int messageBoxWidthForTitle(const QString &title);
-
 // Message boxes and file dialogs on the screen; a message box is never narrower than its
 // title needs.
 class QtPrompts : public Prompts

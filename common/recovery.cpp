@@ -57,11 +57,6 @@ RecoveryWriter::~RecoveryWriter()
     writers.erase(std::remove(writers.begin(), writers.end(), this), writers.end());
 }
 
-bool RecoveryWriter::isPending() const
-{
-    return m_timer->isActive();
-}
-
 void RecoveryWriter::schedule()
 {
     if (!m_timer->isActive())
@@ -95,8 +90,8 @@ void RecoveryWriter::write()
 {
     const std::optional<QByteArray> content = m_content();
     if (!content) {
-        if (m_onDisk)
-            discard();
+        // Whatever file there is was offered when the window opened: it is stale now.
+        discard();
         return;
     }
     if (m_onDisk == content)

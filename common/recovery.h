@@ -46,7 +46,6 @@ public:
     ~RecoveryWriter() override;
 
     QString path() const { return m_path; }
-    bool isPending() const;
 
     // Something may have changed: the file is brought up to date within WriteDelayMs.
     void schedule();
@@ -64,7 +63,7 @@ private:
     QString m_path;
     Content m_content;
     QTimer *m_timer;
-    std::optional<QByteArray> m_onDisk; // what this writer last wrote; nothing: no file of ours
+    std::optional<QByteArray> m_onDisk; // what this writer last wrote, if anything
 };
 
 } // namespace zelvar

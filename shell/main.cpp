@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
 
     // Before any window reads them: the channel-name files of a first start, and library
     // profiles that have gone from the programs' folder. A folder the program cannot write
-    // leaves the files as they are; the windows then say what they miss.
+    // keeps what it has; the reason goes to the terminal.
     const QString folder = programFolder();
     for (const Outcome &prepared : {CreateMissingChannelNameFiles(folder), RestoreMissingLibraryFixtures(folder)}) {
         if (!prepared)
