@@ -133,6 +133,13 @@ EditChName::EditChName(WindowNavigator *navigator, Prompts &prompts, QWidget *pa
             return EncodeNameRecovery(rows);
         },
         this);
+    connect(m_recovery, &RecoveryWriter::writeFailed, this, [this](const QString &reason) {
+        m_prompts.message(this,
+                          QStringLiteral("The unsaved channel names cannot be kept against a crash:\n%1\n\n"
+                                         "Save them to keep them.")
+                              .arg(reason),
+                          BoxTitle, PromptButtons::Ok);
+    });
 
     resize(twips(InnerWidth), twips(InnerHeight) + menuBar()->sizeHint().height());
     Form_Load();

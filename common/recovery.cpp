@@ -96,13 +96,16 @@ void RecoveryWriter::write()
     }
     if (m_onDisk == content)
         return;
-    // Kept on a best-effort basis: a user data folder that cannot be written must not
-    // stand between the user and the work, so it is only told on the terminal.
     QDir().mkpath(QFileInfo(m_path).path());
     if (Outcome written = replaceFile(m_path, *content); !written) {
-        qWarning("%s", qPrintable(written.reason()));
+        // Told once, not at every change: the user's own Save still works.
+        if (!m_failing) {
+            m_failing = true;
+            emit writeFailed(written.reason());
+        }
         return;
     }
+    m_failing = false;
     m_onDisk = content;
 }
 

@@ -57,6 +57,11 @@ public:
     // Every writer of the program flushes: for the ways out that end the process at once.
     static void flushAll();
 
+signals:
+    // The file could not be written: the work is not kept against a crash. Told once, and
+    // again only after a write has succeeded in between.
+    void writeFailed(const QString &reason);
+
 private:
     void write();
 
@@ -64,6 +69,7 @@ private:
     Content m_content;
     QTimer *m_timer;
     std::optional<QByteArray> m_onDisk; // what this writer last wrote, if anything
+    bool m_failing = false;             // the last write failed and was told
 };
 
 } // namespace zelvar

@@ -310,6 +310,25 @@ private slots:
         QCOMPARE(prompts.calls.size(), asked);
     }
 
+    void aDataFolderThatCannotBeWrittenIsToldOnce()
+    {
+        // The data folder would lie under a plain file: not even root can write there.
+        QVERIFY(testsupport::writeAll(m_dir->filePath(QStringLiteral("data")), "a file"));
+        ScriptedPrompts prompts;
+        Zelva71 *editor = shown(new Zelva71(nullptr, prompts));
+        typeFixtureName(editor, QStringLiteral("Lost Spot"));
+        QTRY_COMPARE(prompts.calls.size(), 1);
+        QCOMPARE(prompts.last().title, QStringLiteral("Zelva71 Fixture"));
+        QCOMPARE(prompts.last().buttons, PromptButtons::Ok);
+        QVERIFY2(prompts.last().text.contains(QStringLiteral("cannot be kept against a crash")),
+                 qPrintable(prompts.last().text));
+        // Further changes, and the close box's write, do not tell it again.
+        QTest::keyClicks(fixtureNameBox(editor), QStringLiteral("2"));
+        editor->close();
+        QCOMPARE(prompts.calls.size(), 1);
+        delete editor;
+    }
+
     void aDamagedRecoveryFileIsToldAndRemoved()
     {
         QDir().mkpath(QFileInfo(keptProfile()).path());
