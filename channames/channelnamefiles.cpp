@@ -4,6 +4,9 @@
 #include "common/filestore.h"
 #include "common/programfolder.h"
 
+#include <QFileInfo>
+#include <QStringList>
+
 #include <algorithm>
 #include <cstring>
 
@@ -81,6 +84,30 @@ Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table)
         if (!*o)
             reasons << o->reason();
     }
+    return Outcome::failure(reasons.join(QLatin1Char('\n')));
+}
+
+Outcome CreateMissingChannelNameFiles(const QString &folder)
+{
+    ChannelNameTable defaults;
+    defaults.LoadDefaultNames();
+    const struct
+    {
+        QString name;
+        QByteArray content;
+    } files[] = {{channelNameSetFileName(), EncodeChannelNameSet(defaults)},
+                 {channelNameDownFileName(), EncodeChannelNameDown(defaults)}};
+    QStringList reasons;
+    for (const auto &file : files) {
+        const QString path = joinFolderPath(folder, file.name);
+        const QFileInfo info(path);
+        if (info.exists() && (!info.isFile() || info.size() > 0))
+            continue;
+        if (Outcome written = replaceFile(path, file.content); !written)
+            reasons << written.reason();
+    }
+    if (reasons.isEmpty())
+        return Outcome::success();
     return Outcome::failure(reasons.join(QLatin1Char('\n')));
 }
 

@@ -43,6 +43,12 @@ Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const
 // only once its new content is complete; a failure names the file.
 Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table);
 
+// The program's first start, and every start after: each of the two files that is missing
+// from `folder` or 0 bytes long is written with the default content (the 59 built-in
+// names, the other entries never set), the bytes a Save of the built-in table writes. A
+// file of 1 byte or more is the user's and stays as it is. A failure names the file.
+Outcome CreateMissingChannelNameFiles(const QString &folder);
+
 // A name the fixture editor offers for a channel, with the nameId it stores.
 struct ChannelNameChoice
 {

@@ -2,16 +2,21 @@
 #include "channames/editchname.h"
 
 #include "channames/channelnamefiles.h"
+#include "channames/namerecovery.h"
 #include "common/navigation.h"
 #include "common/windowclose.h"
 #include "common/programfolder.h"
 #include "common/prompts.h"
+#include "common/recovery.h"
 #include "common/twips.h"
 
+#include <QCloseEvent>
+#include <QDir>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -119,6 +124,23 @@ EditChName::EditChName(WindowNavigator *navigator, Prompts &prompts, QWidget *pa
     m_editor->installEventFilter(this);
     m_grid->installEventFilter(this);
 
+    m_recovery = new RecoveryWriter(
+        nameRecoveryFileName(),
+        [this]() -> std::optional<QByteArray> {
+            const QVector<ChangedNameRow> rows = ChangedNameRows(m_table, m_saved);
+            if (rows.isEmpty())
+                return std::nullopt;
+            return EncodeNameRecovery(rows);
+        },
+        this);
+    connect(m_recovery, &RecoveryWriter::writeFailed, this, [this](const QString &reason) {
+        m_prompts.message(this,
+                          QStringLiteral("The unsaved channel names cannot be kept against a crash:\n%1\n\n"
+                                         "Save them to keep them.")
+                              .arg(reason),
+                          BoxTitle, PromptButtons::Ok);
+    });
+
     resize(twips(InnerWidth), twips(InnerHeight) + menuBar()->sizeHint().height());
     Form_Load();
 }
@@ -128,6 +150,18 @@ EditChName::~EditChName()
     // The editor may still hold the focus while the children go: no handler runs then.
     m_editor->removeEventFilter(this);
     m_grid->removeEventFilter(this);
+    m_recovery->flush();
+}
+
+QString EditChName::recoveryFilePath() const
+{
+    return m_recovery->path();
+}
+
+void EditChName::closeEvent(QCloseEvent *event)
+{
+    m_recovery->flush();
+    QMainWindow::closeEvent(event);
 }
 
 void EditChName::Form_Load()
@@ -154,6 +188,46 @@ void EditChName::Form_Load()
                           read.reason() + QStringLiteral("\n\nThe built-in names are shown instead.\nFolder: ") +
                               folder,
                           BoxTitle, PromptButtons::Ok);
+    }
+    m_saved = m_table;
+    offerRecovery();
+}
+
+void EditChName::offerRecovery()
+{
+    const std::optional<RecoveryFile> kept = readRecoveryFile(m_recovery->path());
+    if (!kept)
+        return;
+    QVector<ChangedNameRow> rows;
+    if (Outcome decoded = DecodeNameRecovery(kept->bytes, rows); !decoded) {
+        m_prompts.message(this,
+                          QStringLiteral("Unsaved channel names were kept in %1, but they cannot be restored: "
+                                         "%2.\nThe file is removed.")
+                              .arg(QDir::toNativeSeparators(m_recovery->path()), decoded.reason()),
+                          BoxTitle, PromptButtons::Ok);
+        m_recovery->discard();
+        return;
+    }
+    constexpr int ListedRows = 8;
+    QStringList listed;
+    for (int i = 0; i < rows.size() && i < ListedRows; ++i) {
+        listed << QStringLiteral("Row %1: %2")
+                      .arg(rows[i].entry + 1)
+                      .arg(cellText(withoutTrailingBlanks(rows[i].value.name.text())));
+    }
+    if (rows.size() > ListedRows)
+        listed << QStringLiteral("and %1 more").arg(rows.size() - ListedRows);
+    const QString question = QStringLiteral("Restore the unsaved channel names from %1?\n\n%2")
+                                 .arg(QLocale().toString(kept->written, QLocale::ShortFormat),
+                                      listed.join(QLatin1Char('\n')));
+    if (m_prompts.message(this, question, BoxTitle, PromptButtons::OkCancel) != PromptAnswer::Ok) {
+        m_recovery->discard();
+        return;
+    }
+    // Back as unsaved edits: the name files change only on "Save".
+    for (const ChangedNameRow &row : rows) {
+        m_table.entries[size_t(row.entry)] = row.value;
+        showName(row.entry, withoutTrailingBlanks(row.value.name.text()));
     }
 }
 
@@ -193,6 +267,7 @@ void EditChName::commitEdit()
     const QString text = m_editor->text();
     m_grid->item(m_editRow, NameColumn)->setText(text);
     m_table.setName(m_editRow, text);
+    m_recovery->schedule();
 }
 
 void EditChName::closeEditor()
@@ -255,7 +330,10 @@ void EditChName::ChSave_Click()
 {
     const QString folder = programFolder();
     const Outcome saved = SaveChannelNames(folder, m_table);
-    if (!saved) {
+    if (saved) {
+        m_saved = m_table;
+        m_recovery->discard();
+    } else {
         m_prompts.message(this,
                           QStringLiteral("The channel names were not saved completely.\n\n") + saved.reason() +
                               QStringLiteral("\n\nFolder: ") + folder,
@@ -271,6 +349,7 @@ void EditChName::Command1_Click()
 void EditChName::Init_Click()
 {
     m_table.LoadDefaultNames([this](int entry, const QString &text) { showName(entry, text); });
+    m_recovery->schedule();
 }
 
 void EditChName::eSu_Click()

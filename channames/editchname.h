@@ -1,5 +1,6 @@
 // The channel-name editor window: shows the 256 channel-function names, lets the user
-// rename entries 59 to 255, restore the built-in names and save both name files.
+// rename entries 59 to 255, restore the built-in names and save both name files. Rows
+// changed and not saved are kept in a recovery file and offered again when it next opens.
 #pragma once
 
 #include "channames/channelnametable.h"
@@ -13,6 +14,7 @@ class QTableWidget;
 namespace zelvar {
 
 class Prompts;
+class RecoveryWriter;
 class WindowNavigator;
 
 class EditChName : public QMainWindow
@@ -24,9 +26,12 @@ public:
     ~EditChName() override;
 
     const ChannelNameTable &table() const { return m_table; }
+    // Where the unsaved rows are kept until they are saved.
+    QString recoveryFilePath() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void Form_Load();
@@ -45,10 +50,13 @@ private:
     void commitEdit();
     void closeEditor();
     void placeEditor();
+    void offerRecovery();
 
     WindowNavigator *m_navigator;
     Prompts &m_prompts;
     ChannelNameTable m_table;
+    ChannelNameTable m_saved; // the table as last read or saved
+    RecoveryWriter *m_recovery;
     QTableWidget *m_grid;
     QLineEdit *m_editor;
     QPushButton *m_save;

@@ -23,7 +23,9 @@ function(zelvar_add_test name)
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     add_test(NAME ${name} COMMAND ${name})
+    # Recovery files of unsaved work go to a data folder of the test's own, never the user's;
+    # tests that leave work behind give each case a fresh one.
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data/${name}"
         TIMEOUT 300)
 endfunction()

@@ -35,7 +35,8 @@ public:
 // "Zelva71 Setup File(*.zff)|*.zff" as a Qt name filter list.
 QString qtNameFilters(const QString &filter);
 
-// Message boxes and file dialogs on the screen.
+// Message boxes and file dialogs on the screen; a message box is never narrower than its
+// title needs.
 class QtPrompts : public Prompts
 {
 public:

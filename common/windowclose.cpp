@@ -1,4 +1,4 @@
-// Closing a window together with its MDI frame.
+// Closing and resizing a window together with its MDI frame.
 #include "common/windowclose.h"
 
 #include <QMdiSubWindow>
@@ -11,6 +11,16 @@ void closeHostedWindow(QWidget *window)
         frame->close();
     else
         window->close();
+}
+
+void resizeHostedWindow(QWidget *window, const QSize &size)
+{
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget())) {
+        // The frame lays the window out in what its title bar and borders leave.
+        frame->resize(frame->size() - window->size() + size);
+        return;
+    }
+    window->resize(size);
 }
 
 } // namespace zelvar

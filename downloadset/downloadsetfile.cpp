@@ -4,6 +4,7 @@
 #include "channames/channelnamefiles.h"
 #include "common/bytes.h"
 #include "common/filestore.h"
+#include "common/labels.h"
 #include "fixture/zfffile.h"
 
 #include <QFileInfo>
@@ -80,6 +81,30 @@ Outcome readFixture(const QString &path, FixtureProfile &profile)
 }
 
 } // namespace
+
+Outcome CheckSharedNamesFlag(const QString &path)
+{
+    ProfileHeader header;
+    if (!ReadProfileHeader(path, header) || header.duplicateFlag == 0)
+        return Outcome::success();
+    // The channels that share a name, when the whole file can be read and still shows them.
+    QStringList shared;
+    FixtureProfile profile;
+    if (ReadProfile(path, profile)) {
+        for (const QVector<int> &group : ChannelsSharingNames(profile)) {
+            QStringList channels;
+            for (int channel : group)
+                channels << channelLabel(channel);
+            const QString last = channels.takeLast();
+            shared << channels.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last
+                    + QStringLiteral(" share one channel name");
+        }
+    }
+    const QString what = shared.isEmpty() ? QStringLiteral("its channels do not all have a name of their own")
+                                          : shared.join(QStringLiteral("; "));
+    return Outcome::failure(
+        what + QStringLiteral("; give every channel a name of its own in the fixture editor and save it again"));
+}
 
 QString DownloadSetFileName(const QString &chosen)
 {

@@ -75,6 +75,11 @@ struct ComposedSet
     int failedFixture = -1;
 };
 
+// The fixture selection's test of a profile file: one whose header carries the
+// duplicate-name flag is refused, and the reason names the channels that share a name. A
+// file whose header cannot be read passes here; the composition says what is wrong with it.
+Outcome CheckSharedNamesFlag(const QString &path);
+
 // Told the list index of each fixture file just before it is read.
 using FixtureReading = std::function<void(int index)>;
 

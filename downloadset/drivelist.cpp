@@ -1,6 +1,8 @@
 // The drive list of the fixture browser.
 #include "downloadset/drivelist.h"
 
+#include "common/wheelguard.h"
+
 #include <QSignalBlocker>
 #include <QStorageInfo>
 
@@ -21,6 +23,7 @@ bool holds(const QString &root, const QString &path)
 
 DriveList::DriveList(QWidget *parent) : QComboBox(parent)
 {
+    guardWheel(this);
     refresh();
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)

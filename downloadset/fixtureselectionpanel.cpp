@@ -12,7 +12,6 @@
 #include "downloadset/filelist.h"
 #include "downloadset/folderlist.h"
 #include "downloadset/libraryfixtures.h"
-#include "fixture/zfffile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -150,9 +149,9 @@ void FixtureSelectionPanel::AddFixtureFile()
 
     // Only the duplicate-name flag keeps a file out; one whose header cannot be read is
     // added, and the download set's Save says what is wrong with it.
-    ProfileHeader header;
-    if (ReadProfileHeader(path, header).ok() && header.duplicateFlag != 0) {
-        m_prompts.message(this, QStringLiteral("Format Error "), FixtureTitle, PromptButtons::Ok);
+    if (Outcome checked = CheckSharedNamesFlag(path); !checked) {
+        m_prompts.message(this, QStringLiteral("Format Error \n%1: %2").arg(name, checked.reason()), FixtureTitle,
+                          PromptButtons::Ok);
         return;
     }
     m_list1->addItem(path);
@@ -211,6 +210,16 @@ void FixtureSelectionPanel::SaveDownloadSet()
     const Outcome composed = ComposeDownloadSet(SelectedPaths(), namesPath, set,
                                                 [this](int index) { m_list1->setCurrentRow(index); });
     if (!composed) {
+        // The library files belong to the program, which writes them again when it starts.
+        const QString failed = SelectedPaths().value(set.failedFixture);
+        if (set.failedFixture >= 0 && set.failedFixture < LibraryFixtureCount && !QFileInfo::exists(failed)) {
+            m_prompts.message(this,
+                              QStringLiteral("%1 is missing from the program folder; start Zelvar71 again to restore "
+                                             "it.\nThe download set was not written.")
+                                  .arg(QFileInfo(failed).fileName()),
+                              FixtureTitle, PromptButtons::Ok);
+            return;
+        }
         m_prompts.message(this,
                           QStringLiteral("Fixture %1 cannot be used, so the download set was not written.\n%2")
                               .arg(set.failedFixture + 1)

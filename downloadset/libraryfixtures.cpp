@@ -7,6 +7,8 @@
 #include "fixture/zfffile.h"
 
 #include <QByteArray>
+#include <QFileInfo>
+#include <QStringList>
 
 #include <cstring>
 #include <vector>
@@ -145,14 +147,29 @@ FixtureProfile LibraryFixtureProfile(int index)
     return profile;
 }
 
-Outcome WriteLibraryFixtures(const QString &folder)
+namespace {
+Outcome writeLibraryFixtures(const QString &folder, bool missingOnly)
 {
+    QStringList reasons;
     for (int i = 0; i < LibraryFixtureCount; ++i) {
         const QString path = joinFolderPath(folder, QString::fromLatin1(LibraryFixtureFileNames[size_t(i)]));
+        if (missingOnly && QFileInfo::exists(path))
+            continue;
         if (Outcome written = WriteProfile(LibraryFixtureProfile(i), path); !written)
-            return written;
+            reasons << written.reason();
     }
-    return Outcome::success();
+    return reasons.isEmpty() ? Outcome::success() : Outcome::failure(reasons.join(QLatin1Char('\n')));
+}
+} // namespace
+
+Outcome WriteLibraryFixtures(const QString &folder)
+{
+    return writeLibraryFixtures(folder, false);
+}
+
+Outcome RestoreMissingLibraryFixtures(const QString &folder)
+{
+    return writeLibraryFixtures(folder, true);
 }
 
 } // namespace zelvar

@@ -22,4 +22,8 @@ FixtureProfile LibraryFixtureProfile(int index);
 // Writes the four library files into `folder`.
 Outcome WriteLibraryFixtures(const QString &folder);
 
+// Writes again each library file that is missing from `folder`, with the bytes the build
+// puts there; files that are there stay as they are. A failure names the file.
+Outcome RestoreMissingLibraryFixtures(const QString &folder);
+
 } // namespace zelvar

@@ -251,10 +251,13 @@ void Kiron::Command1_Click()
         return;
     m_panel->hide();
     if (m_isReceiving) {
-        // The receive ends here: its file keeps what it holds so far.
+        // The receive ends here: its file keeps what it holds so far. Both transfer
+        // buttons come back, so that a send that goes no further leaves them usable.
         m_isReceiving = false;
         m_receiver.close();
         m_command4->hide();
+        m_command1->setEnabled(true);
+        m_command3->setEnabled(true);
     }
 
     const QString path = m_dialog.ShowOpen(this);

@@ -2,6 +2,7 @@
 #include "shell/mainform.h"
 
 #include "common/prompts.h"
+#include "common/recovery.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -79,6 +80,8 @@ void MainForm::showChannelNameEditor()
 
 void MainForm::endProgram()
 {
+    // No window's unload runs, but unsaved work still reaches its recovery file.
+    RecoveryWriter::flushAll();
     if (m_endProgram) {
         m_endProgram();
         return;

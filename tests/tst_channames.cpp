@@ -1,6 +1,8 @@
-// The channel-name table and its two files: first start, the 580-byte rule, the download
-// names, tails kept beyond the files' own length, and the fixture editor's choices.
+// The channel-name table and its two files: a missing set file, the 580-byte rule, the
+// download names, tails kept beyond the files' own length, the fixture editor's choices, and
+// the channel-name editor's recovery file.
 #include "channames/channelnamefiles.h"
+#include "channames/namerecovery.h"
 #include "testsupport.h"
 
 #include <QMap>
@@ -48,7 +50,9 @@ class TestChannelNames : public QObject
     Q_OBJECT
 
 private slots:
-    void firstStartCreatesAnEmptySetFileAndShowsTheDefaults()
+    // The program's start writes the default files first (tst_editchname); the reader on
+    // its own still copes with a folder that has none.
+    void aMissingSetFileIsCreatedEmptyAndShowsTheDefaults()
     {
         QTemporaryDir dir;
         ChannelNameTable table;
@@ -67,7 +71,7 @@ private slots:
         QCOMPARE(table.entries[59], ChannelNameEntry{});
     }
 
-    void saveStraightAfterFirstStart()
+    void saveStraightAfterAnEmptySetFile()
     {
         QTemporaryDir dir;
         ChannelNameTable table;
@@ -289,3 +293,45 @@ private slots:
 
 QTEST_GUILESS_MAIN(TestChannelNames)
 #include "tst_channames.moc"
+    void recoveryKeepsTheChangedRowsOnly()
+    {
+        ChannelNameTable saved;
+        saved.LoadDefaultNames();
+        ChannelNameTable now = saved;
+        now.setName(5, QStringLiteral("Shut"));
+        now.setName(59, QStringLiteral("Haze"));
+        now.setName(255, QStringLiteral("Last"));
+        now.setName(6, QStringLiteral("Dimmer")); // set again as it was: no change
+        const QVector<ChangedNameRow> rows = ChangedNameRows(now, saved);
+        const QByteArray file = EncodeNameRecovery(rows);
+        QCOMPARE(file, QByteArray("Zelvar71 unsaved channel names\n") + hex("03 00") + hex("05 05 05") + "Shut    " +
+                           hex("3b 3b 3b") + "Haze    " + hex("ff ff ff") + "Last    ");
+        QVector<ChangedNameRow> read;
+        QVERIFY(DecodeNameRecovery(file, read));
+        QCOMPARE(read, rows);
+        QVERIFY(ChangedNameRows(saved, saved).isEmpty());
+    }
+
+    void damagedNameRecoveryIsRefused_data()
+    {
+        ChannelNameTable saved;
+        ChannelNameTable now;
+        now.setName(59, QStringLiteral("Haze"));
+        const QByteArray one = EncodeNameRecovery(ChangedNameRows(now, saved));
+        QByteArray all = QByteArray("Zelvar71 unsaved channel names\n") + hex("01 01");
+        all.append(257 * 11, 'x');
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("another file") << QByteArray(44, 'x');
+        QTest::newRow("no rows") << QByteArray("Zelvar71 unsaved channel names\n") + hex("00 00");
+        QTest::newRow("257 rows") << all;
+        QTest::newRow("a row cut short") << one.left(one.size() - 1);
+        QTest::newRow("a byte too many") << one + "x";
+    }
+    void damagedNameRecoveryIsRefused()
+    {
+        QFETCH(QByteArray, file);
+        QVector<ChangedNameRow> rows(1);
+        QVERIFY(!DecodeNameRecovery(file, rows));
+        QCOMPARE(rows, QVector<ChangedNameRow>(1));
+    }
+

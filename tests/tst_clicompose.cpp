@@ -153,6 +153,18 @@ private slots:
         QVERIFY(r.err.contains("50 bytes long"));
         QCOMPARE(testsupport::readAll(old), QByteArray("old set"));
 
+        // A profile carrying the duplicate-name flag, as the selection panel refuses it.
+        HandZff twins;
+        twins.duplicateFlag = 1;
+        twins.channelCount = 2;
+        twins.channels = {HandChannel{6, 1, {}, -1}, HandChannel{6, 0, {}, -1}};
+        const QString flagged = write(QStringLiteral("twins.zff"), twins.bytes());
+        r = cli({QStringLiteral("-o"), old, QStringLiteral("--names"), names, a, flagged});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(flagged.toUtf8() + ": Chan 1 and Chan 2 share one channel name"), r.err.constData());
+        QVERIFY2(r.err.contains("nothing was written"), r.err.constData());
+        QCOMPARE(testsupport::readAll(old), QByteArray("old set"));
+
         r = cli({QStringLiteral("-o"), old, QStringLiteral("--names"), names, file(QStringLiteral("none.zff"))});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains("none.zff: the file does not exist"));

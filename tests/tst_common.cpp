@@ -1,10 +1,11 @@
-// Shared helpers: fixed-length text fields, labels, program-folder paths, byte records
-// and the complete-or-nothing file writes.
+// Shared helpers: fixed-length text fields, labels, program-folder paths, byte records,
+// the complete-or-nothing file writes and the recovery files of unsaved work.
 #include "common/bytes.h"
 #include "common/filestore.h"
 #include "common/fixedtext.h"
 #include "common/labels.h"
 #include "common/programfolder.h"
+#include "common/recovery.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>
@@ -158,6 +159,43 @@ private slots:
         QVERIFY(testsupport::writeAll(path, QByteArray("abc")));
         QVERIFY(createIfMissing(path).ok());
         QCOMPARE(testsupport::readAll(path), QByteArray("abc"));
+    }
+
+    void recoveryFilesAreWrittenOnATimer()
+    {
+        QTemporaryDir data;
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        std::optional<QByteArray> work = QByteArray("one");
+        int asked = 0;
+        RecoveryWriter writer(QStringLiteral("kind.recovery"), [&] {
+            ++asked;
+            return work;
+        });
+        QCOMPARE(writer.path(), data.path() + QStringLiteral("/tst_common/kind.recovery"));
+
+        // A burst of changes is one write, a moment later.
+        for (int change = 0; change < 100; ++change)
+            writer.schedule();
+        QVERIFY(!QFile::exists(writer.path()));
+        QTRY_VERIFY(QFile::exists(writer.path()));
+        QCOMPARE(asked, 1);
+        QCOMPARE(testsupport::readAll(writer.path()), QByteArray("one"));
+
+        // A flush writes a waiting change at once, and only a waiting one.
+        work = QByteArray("two");
+        writer.schedule();
+        writer.flush();
+        QCOMPARE(testsupport::readAll(writer.path()), QByteArray("two"));
+        writer.flush();
+        QCOMPARE(asked, 2);
+
+        // No unsaved work left: the file goes.
+        work.reset();
+        writer.schedule();
+        RecoveryWriter::flushAll();
+        QVERIFY(!QFile::exists(writer.path()));
+        qputenv("XDG_DATA_HOME", dataHome);
     }
 };
 

@@ -198,6 +198,23 @@ private slots:
         }
     }
 
+    void onlyMissingLibraryProfilesAreWrittenAgain()
+    {
+        // The build's files, one of them gone and one changed by hand.
+        const QDir bin(QCoreApplication::applicationDirPath());
+        QTemporaryDir folder;
+        for (const char *name : {"KZTFIX16.zff", "KZTFIX8.zff", "KZTFIX6.zff", "KZTFIX4.zff"})
+            QVERIFY(QFile::copy(bin.filePath(QLatin1String(name)), folder.filePath(QLatin1String(name))));
+        QVERIFY(QFile::remove(folder.filePath(QStringLiteral("KZTFIX8.zff"))));
+        QVERIFY(testsupport::writeAll(folder.filePath(QStringLiteral("KZTFIX4.zff")), "edited"));
+
+        QVERIFY(RestoreMissingLibraryFixtures(folder.path()));
+        QCOMPARE(testsupport::readAll(folder.filePath(QStringLiteral("KZTFIX8.zff"))),
+                 testsupport::readAll(bin.filePath(QStringLiteral("KZTFIX8.zff"))));
+        QCOMPARE(testsupport::readAll(folder.filePath(QStringLiteral("KZTFIX4.zff"))), QByteArray("edited"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 4);
+    }
+
     void fourChannelsWithStepsOnChannels1And3()
     {
         HandZff z;

@@ -196,6 +196,8 @@ private slots:
         m_prompts = new ScriptedPrompts;
         m_navigator = new RecordingNavigator;
         setProgramFolder(m_dir->path());
+        // Rows a case leaves unsaved are kept where the next case does not look.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("data"))));
     }
 
     void cleanup()
@@ -258,14 +260,35 @@ private slots:
         QCOMPARE(items[3]->text(), QStringLiteral("&Exit"));
     }
 
+    void firstStartWritesTheDefaultFiles_data()
+    {
+        // What each file is before the start: missing (a null array) or these bytes.
+        QTest::addColumn<QByteArray>("set");
+        QTest::addColumn<QByteArray>("down");
+        QTest::newRow("both missing") << QByteArray() << QByteArray();
+        QTest::newRow("both 0 bytes") << QByteArray("") << QByteArray("");
+        QTest::newRow("1 byte each: the user's") << QByteArray("x") << QByteArray("y");
+        QTest::newRow("one of each") << QByteArray("x") << QByteArray("");
+    }
+    void firstStartWritesTheDefaultFiles()
+    {
+        QFETCH(QByteArray, set);
+        QFETCH(QByteArray, down);
+        for (const auto &[path, bytes] : {std::pair{setPath(), set}, std::pair{downPath(), down}}) {
+            if (!bytes.isNull())
+                QVERIFY(writeAll(path, bytes));
+        }
+        QVERIFY(CreateMissingChannelNameFiles(m_dir->path()));
+        verifyFiles(set.isEmpty() ? defaultSet() : set, down.isEmpty() ? defaultDown() : down);
+    }
+
     void firstStartShowsTheDefaultsAndSavesThem()
     {
-        QVERIFY(!QFileInfo::exists(setPath()));
+        QVERIFY(CreateMissingChannelNameFiles(m_dir->path()));
         EditChName *w = openWindow();
-        QVERIFY(QFileInfo::exists(setPath()));
-        QCOMPARE(QFileInfo(setPath()).size(), qint64(0));
-        verifyDefaultsShown(w);
-        QCOMPARE(cell(w, 41), QStringLiteral("Mir. Fine"));
+        verifyFiles(defaultSet(), defaultDown());
+        for (int i = 0; i < 59; ++i)
+            QCOMPARE(cell(w, i + 1), QString::fromLatin1(Defaults[i]).left(8)); // read from the file
         for (int row = 60; row <= 256; ++row)
             QCOMPARE(cell(w, row), QString());
 
@@ -564,7 +587,7 @@ private slots:
         verifyFiles(set + setTail, down + downTail);
     }
 
-    void exitClosesThisWindowOnlyAndLosesUnsavedEdits()
+    void exitClosesThisWindowOnlyAndSetsUnsavedEditsAside()
     {
         EditChName *w = openWindow();
         clickCell(w, 60);
@@ -587,7 +610,11 @@ private slots:
         setEntry(set, down, 60, "Unsaved");
         verifyFiles(set, down);
 
+        // The unsaved row is offered once more; given up, the last saved names show.
+        m_prompts->answers << PromptAnswer::Cancel;
         w = openWindow();
+        QCOMPARE(m_prompts->calls.size(), 1);
+        QVERIFY2(m_prompts->last().text.endsWith(QStringLiteral("\n\nRow 62: Lost")), qPrintable(m_prompts->last().text));
         QCOMPARE(cell(w, 60), QStringLiteral("Kept"));
         QCOMPARE(cell(w, 61), QStringLiteral("Unsaved"));
         QCOMPARE(cell(w, 62), QString());

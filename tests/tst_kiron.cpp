@@ -887,6 +887,29 @@ private slots:
         QVERIFY(!rig.label("Label7")->isVisible());
     }
 
+    void aSendThatGoesNoFurtherLeavesBothButtonsUsable_data()
+    {
+        QTest::addColumn<QString>("chosen"); // what the send's file dialog gives
+        QTest::newRow("dialog cancelled") << QString();
+        QTest::newRow("file that will not open") << "missing.tzk";
+    }
+    void aSendThatGoesNoFurtherLeavesBothButtonsUsable()
+    {
+        QFETCH(QString, chosen);
+        Rig rig;
+        rig.startReceive(rig.path("back.bin"));
+        QVERIFY(!rig.button("Command1")->isEnabled());
+        rig.prompts.paths << (chosen.isEmpty() ? QString() : rig.path(qPrintable(chosen)));
+        rig.action("mnuSendFile")->trigger();
+        QVERIFY(!rig.window->isReceiving());
+        QVERIFY(rig.button("Command1")->isEnabled());
+        QVERIFY(rig.button("Command3")->isEnabled());
+        QVERIFY(!rig.button("Command4")->isVisible());
+        // They work: a receive starts again.
+        rig.startReceive(rig.path("again.bin"));
+        QVERIFY(rig.window->isReceiving());
+    }
+
     // ---- Link Device, Fixture Edit, menus ----
 
     void linkDeviceStartsTheUsbToolFromTheProgramFolder()

@@ -1,6 +1,7 @@
-// "Link Device" across the two programs: while the USB transfer tool's dialog is open the
-// link window starts nothing; once it has gone, the tool starts again from the programs'
-// folder. The real Zelvar71Save runs, on the device simulator.
+// "Link Device" across the two programs: while the USB transfer tool is up, its dialog or
+// already its first message, the link window starts nothing; once it has gone, the tool
+// starts again from the programs' folder. The real Zelvar71Save runs, on the device
+// simulator or without a driver library.
 #include "common/programfolder.h"
 #include "common/windowpresence.h"
 #include "scriptedprompts.h"
@@ -35,8 +36,17 @@ private slots:
         qputenv("ZELVAR71_SIM_DEVICES", QByteArray());
     }
 
+    void startsTheToolOnlyWhenItsWindowIsNotOpen_data()
+    {
+        QTest::addColumn<bool>("driver");
+        QTest::newRow("the tool's dialog up") << true;
+        // Without its driver library the tool stops at its first message, before its dialog
+        // appears, and waits there for the user.
+        QTest::newRow("the tool's first message up") << false;
+    }
     void startsTheToolOnlyWhenItsWindowIsNotOpen()
     {
+        QFETCH(bool, driver);
         QTemporaryDir folder;
         const QString log = folder.filePath(QStringLiteral("starts.log"));
         // The programs' folder holds a stand-in that notes each start and becomes the tool.
@@ -46,12 +56,14 @@ private slots:
                                                 .toLocal8Bit()));
         QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         setProgramFolder(folder.path());
+        qputenv("ZELVAR71_D2XX", driver ? QByteArray(ZELVAR71_D2XX_SIM)
+                                        : QFile::encodeName(folder.filePath(QStringLiteral("missing.so"))));
 
         ScriptedPrompts prompts;
         Kiron window(nullptr, prompts);
         QPushButton *linkDevice = window.findChild<QPushButton *>(QStringLiteral("Command10"));
         const QString caption = QStringLiteral("Zelvar71 Save Rev1.02");
-        QVERIFY(!FindWindowA(caption));
+        QTRY_VERIFY_WITH_TIMEOUT(!FindWindowA(caption), 20000); // an earlier case's tool has gone
 
         QTest::mouseClick(linkDevice, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(FindWindowA(caption), 20000);

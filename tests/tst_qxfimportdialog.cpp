@@ -228,6 +228,10 @@ private slots:
                                 "- The colours and pictures of 5 capabilities are not kept.\n"
                                 "- Default values are not kept: Chan 1 at 128, Chan 3 at 128."));
 
+        // Never saved: unsaved work from the start, kept against a crash.
+        QVERIFY(e.window->hasUnsavedWork());
+        QTRY_VERIFY(QFile::exists(e.window->recoveryFilePath()));
+
         // The panels show the profile as Open shows one.
         QCOMPARE(e.edit("text1")->text(), QStringLiteral("Spot 300 Standard "));
         QCOMPARE(e.combo("Combo1")->currentText(), QStringLiteral("16"));
@@ -265,7 +269,8 @@ private slots:
         chooseFixture(dialog, QStringLiteral("dimmer"));
         click(dialog, "importButton");
         QVERIFY(QTest::qWaitForWindowActive(e.window));
-        QCOMPARE(e.prompts.calls.size(), 1); // the save; the dimmer brings no notes
+        // The save and its warning of the new profile's shared names; the dimmer brings no notes.
+        QCOMPARE(e.prompts.calls.size(), 2);
         e.save(QStringLiteral("second"));
         QCOMPARE(e.prompts.last().text, e.path(QStringLiteral("Dimmer_Pack-1_Channel.zff")));
     }

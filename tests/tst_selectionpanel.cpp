@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
@@ -305,6 +306,23 @@ private slots:
         QCOMPARE(p->files()->path(), m_shows);
     }
 
+    void aWheelOverTheDriveListWithoutFocusChangesNothing()
+    {
+        auto p = open();
+        DriveList *drives = p->drives();
+        drives->addItem(QStringLiteral("/other"), QStringLiteral("/other")); // a second volume to turn to
+        const QString folder = p->folders()->path();
+        const int before = drives->currentIndex();
+        for (int delta : {-120, 120}) {
+            QWheelEvent wheel(QPointF(5, 5), drives->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(drives, &wheel);
+            QVERIFY(!wheel.isAccepted());
+            QCOMPARE(drives->currentIndex(), before);
+        }
+        QCOMPARE(p->folders()->path(), folder);
+    }
+
     void addWithTheButtonOrADoubleClick()
     {
         auto p = open();
@@ -372,7 +390,10 @@ private slots:
         p->add(m_shows, QStringLiteral("twins.zff"));
         QCOMPARE(p->entries().size(), 4);
         QCOMPARE(p->prompts.calls.size(), 1);
-        QCOMPARE(p->prompts.last().text, QStringLiteral("Format Error "));
+        // The old text stays the first line; the second says why and what to do.
+        QCOMPARE(p->prompts.last().text, QStringLiteral("Format Error \ntwins.zff: Chan 1 and Chan 2 share one channel "
+                                                        "name; give every channel a name of its own in the fixture "
+                                                        "editor and save it again"));
         QCOMPARE(p->prompts.last().title, QStringLiteral("Zelva71 Fixture"));
         QCOMPARE(p->prompts.last().buttons, PromptButtons::Ok);
 
@@ -554,7 +575,8 @@ private slots:
         QTest::addColumn<QString>("remove"); // a library file taken away, or empty
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("library file missing") << "KZTFIX8.zff" << 1 << "does not exist";
+        QTest::newRow("library file missing")
+            << "KZTFIX8.zff" << 1 << "KZTFIX8.zff is missing from the program folder; start Zelvar71 again to restore it";
         QTest::newRow("file too short") << "" << 4 << "4 bytes long";
     }
 
@@ -574,7 +596,8 @@ private slots:
         QCOMPARE(p->messages().size(), 1);
         const QString text = p->prompts.last().text;
         QCOMPARE(p->prompts.last().title, QStringLiteral("Zelva71 Fixture"));
-        QVERIFY2(text.contains(p->entries().at(row)), qPrintable(text));
+        if (row >= LibraryFixtureCount)
+            QVERIFY2(text.contains(p->entries().at(row)), qPrintable(text));
         QVERIFY2(text.contains(reason), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("not written")), qPrintable(text));
         QCOMPARE(testsupport::readAll(old), QByteArray("old set"));

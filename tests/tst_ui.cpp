@@ -7,6 +7,7 @@
 #include "scriptedprompts.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -69,6 +70,31 @@ private slots:
         });
         QtPrompts prompts;
         QCOMPARE(prompts.message(nullptr, QStringLiteral("Format the stick?"), QString(), buttons), answer);
+    }
+
+    void messageBoxIsAsWideAsItsTitle_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("short text, title of a refusal") << "Format Error " << "Zelva71 Fixture";
+        QTest::newRow("short text, long title")
+            << "Format Error " << "A title much longer than the text of its box, which must still show whole";
+    }
+    void messageBoxIsAsWideAsItsTitle()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        int width = 0;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            width = box->width();
+            box->button(QMessageBox::Ok)->click();
+        });
+        QtPrompts().message(nullptr, text, title, PromptButtons::Ok);
+        // The title in the application's font, and the title bar's icon and three buttons.
+        QVERIFY2(width >= QFontMetrics(QApplication::font()).horizontalAdvance(title) + 3 * 24 + 24,
+                 qPrintable(QString::number(width)));
     }
 
     void sharedFileDialogKeepsFilterAndName()

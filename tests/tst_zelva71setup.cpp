@@ -3,6 +3,7 @@
 #include "zelva71driver.h"
 
 #include <QClipboard>
+#include <QWheelEvent>
 
 using namespace zelvar;
 using namespace zelva71test;
@@ -386,6 +387,38 @@ private slots:
         }
         QCOMPARE(int(e.profile().setup.channelCount), 8);
         QCOMPARE(int(e.profile().setup.blackChannel), 2);
+    }
+
+    void theWheelChangesOnlyAListClickedInto()
+    {
+        Editor e;
+        e.choose("Combo2", QStringLiteral("Chan 2"));
+        e.edit("text1")->setFocus(); // the user works in the name box, the mouse rests elsewhere
+        const auto turn = [](QComboBox *box, int notches) {
+            QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * notches),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &wheel);
+            return wheel.isAccepted();
+        };
+        // Every drop-down list of the window the user can reach, in both directions.
+        for (QComboBox *box : e.window->findChildren<QComboBox *>()) {
+            if (!box->isVisible())
+                continue;
+            const int before = box->currentIndex();
+            for (int notches : {-1, 1}) {
+                QVERIFY2(!turn(box, notches), qPrintable(box->objectName())); // left to the window around it
+                QCOMPARE(box->currentIndex(), before);
+            }
+        }
+        QCOMPARE(int(e.profile().setup.channelCount), 8);
+
+        // Once clicked into, the count follows the wheel.
+        QComboBox *count = e.combo("Combo1");
+        QTest::mouseClick(count, Qt::LeftButton);
+        QTest::keyClick(count->view(), Qt::Key_Escape);
+        QVERIFY(count->hasFocus());
+        QVERIFY(turn(count, -1));
+        QCOMPARE(int(e.profile().setup.channelCount), 9);
     }
 
     void arrowKeysChooseEntries()

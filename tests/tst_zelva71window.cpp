@@ -4,9 +4,15 @@
 #include "common/navigation.h"
 #include "zelva71driver.h"
 
+#include "channames/channelnamefiles.h"
+
 #include <QDir>
 #include <QGroupBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
+
+#include <algorithm>
 
 using namespace zelvar;
 using namespace zelva71test;
@@ -149,12 +155,23 @@ private slots:
         QCOMPARE(shownIds, ids);
     }
 
-    void aMissingNameFileIsCreatedEmpty()
+    void firstStartGivesTheBuiltInNames()
     {
-        Editor e(QByteArray(), false);
-        QCOMPARE(e.combo("Combo10")->count(), 0);
-        QVERIFY(QFileInfo::exists(e.path(QStringLiteral("ChNameSet.fix"))));
-        QCOMPARE(QFileInfo(e.path(QStringLiteral("ChNameSet.fix"))).size(), 0);
+        // The program writes the default names before the window reads them.
+        QTemporaryDir started;
+        QVERIFY(CreateMissingChannelNameFiles(started.path()));
+        Editor e(testsupport::readAll(started.filePath(QStringLiteral("ChNameSet.fix"))));
+        QComboBox *chooser = e.combo("Combo10");
+        QCOMPARE(chooser->count(), 59);
+        QCOMPARE(chooser->itemText(33), QStringLiteral("Special"));
+        QCOMPARE(chooser->itemData(33).toInt(), 33);
+        QCOMPARE(chooser->itemText(40), QStringLiteral("Mir. Fin"));
+
+        // The window alone still creates a missing file empty and offers no names.
+        Editor bare(QByteArray(), false);
+        QCOMPARE(bare.combo("Combo10")->count(), 0);
+        QVERIFY(QFileInfo::exists(bare.path(QStringLiteral("ChNameSet.fix"))));
+        QCOMPARE(QFileInfo(bare.path(QStringLiteral("ChNameSet.fix"))).size(), 0);
     }
 
     void aNewProfileIsSavedAsItIsShown()
@@ -190,8 +207,8 @@ private slots:
         Editor e;
         e.prompts.paths.enqueue(e.path(typed));
         e.shortcut(Qt::Key_S);
-        QCOMPARE(e.prompts.last().kind, PromptCall::SaveFile);
-        QCOMPARE(e.prompts.last().filter, QStringLiteral("Zelva71 Setup File(*.zff)|*.zff"));
+        QCOMPARE(e.prompts.calls.first().kind, PromptCall::SaveFile);
+        QCOMPARE(e.prompts.calls.first().filter, QStringLiteral("Zelva71 Setup File(*.zff)|*.zff"));
         QCOMPARE(testsupport::readAll(e.path(written)), newProfileBytes());
         QCOMPARE(QDir(e.path(QString())).entryList({QStringLiteral("*.zff"), QStringLiteral("*.ZFF"),
                                                     QStringLiteral("*.bin")},
@@ -212,8 +229,62 @@ private slots:
         Editor e;
         e.save(QStringLiteral("first"));
         e.save(QStringLiteral("second"));
+        // Each Save of the new profile, whose channels share "Special", is followed by the
+        // warning about shared names.
+        QCOMPARE(e.prompts.calls.size(), 4);
+        QCOMPARE(e.prompts.calls[0].kind, PromptCall::SaveFile);
         QCOMPARE(e.prompts.calls[0].text, QString());
-        QCOMPARE(e.prompts.calls[1].text, e.path(QStringLiteral("first.zff")));
+        QCOMPARE(e.prompts.calls[1].kind, PromptCall::Message);
+        QCOMPARE(e.prompts.calls[2].kind, PromptCall::SaveFile);
+        QCOMPARE(e.prompts.calls[2].text, e.path(QStringLiteral("first.zff")));
+    }
+
+    void sharedNamesAreToldAfterTheSave_data()
+    {
+        QTest::addColumn<int>("channels"); // a new profile of this many channels, or 0 for the file below
+        QTest::addColumn<QStringList>("shared");
+        QTest::newRow("new profile") << 8
+                                     << QStringList{QStringLiteral("\"Special\": Chan 1, Chan 2, Chan 3, Chan 4, "
+                                                                   "Chan 5, Chan 6, Chan 7, Chan 8")};
+        QTest::newRow("one channel") << 1 << QStringList();
+        QTest::newRow("two pairs") << 0
+                                   << QStringList{QStringLiteral("\"Gobo\": Chan 1, Chan 3"),
+                                                  QStringLiteral("\"Dimmer\": Chan 2, Chan 4")};
+    }
+    void sharedNamesAreToldAfterTheSave()
+    {
+        QFETCH(int, channels);
+        QFETCH(QStringList, shared);
+        Editor e;
+        if (channels > 0) {
+            e.choose("Combo1", QString::number(channels));
+        } else {
+            ZffFile file;
+            file.channelCount = 5;
+            file.channels = std::vector<ChannelBytes>(5);
+            const int ids[] = {5, 0, 5, 0, 6};
+            for (int c = 0; c < 5; ++c)
+                file.channels[size_t(c)].nameId = ids[c];
+            e.open(file);
+        }
+        const QByteArray saved = e.save(QStringLiteral("lamp"));
+        // The file is saved all the same, with the flag the selection panel tests.
+        QCOMPARE(saved.mid(4, 2), shared.isEmpty() ? hex("00 00") : hex("01 00"));
+        const int messages = int(std::count_if(e.prompts.calls.cbegin(), e.prompts.calls.cend(),
+                                               [](const PromptCall &c) { return c.kind == PromptCall::Message; }));
+        if (shared.isEmpty()) {
+            QCOMPARE(messages, 0);
+            return;
+        }
+        QCOMPARE(messages, 1);
+        QCOMPARE(e.prompts.last().kind, PromptCall::Message);
+        QCOMPARE(e.prompts.last().title, QStringLiteral("Zelva71 Fixture"));
+        QCOMPARE(e.prompts.last().buttons, PromptButtons::Ok);
+        QCOMPARE(e.prompts.last().text,
+                 QStringLiteral("lamp.zff is saved, but some of its channels share a channel name:\n") +
+                     shared.join(QLatin1Char('\n')) +
+                     QStringLiteral("\n\nThe controller will not take this fixture into a download set until every "
+                                    "channel has a name of its own."));
     }
 
     void aFailedSaveIsReportedAndKeepsTheOldFile()
@@ -529,6 +600,25 @@ private slots:
         e.window->resize(loaded + QSize(120, 80));
         QTest::mouseClick(e.window, Qt::LeftButton, {}, QPoint(loaded.width() + 60, loaded.height() + 40));
         QCOMPARE(e.window->size(), loaded);
+    }
+
+    void insideTheMainWindowTheFrameFollowsTheSize()
+    {
+        QMdiArea area;
+        area.resize(1100, 900);
+        area.show();
+        ScriptedPrompts prompts;
+        auto *window = new Zelva71(nullptr, prompts);
+        const QSize loaded = window->size();
+        QMdiSubWindow *frame = area.addSubWindow(window);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        const QSize decorations = frame->size() - window->size();
+        frame->resize(frame->size() + QSize(120, 80));
+        QCOMPARE(window->size(), loaded + QSize(120, 80));
+        QTest::mouseClick(window->centralWidget(), Qt::LeftButton, {}, QPoint(396, 560));
+        QCOMPARE(window->size(), loaded);
+        QCOMPARE(frame->size(), loaded + decorations);
     }
 };
 

@@ -51,6 +51,7 @@ struct Program
         names.LoadDefaultNames();
         SaveChannelNames(folder.path(), names);
         setProgramFolder(folder.path());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
         mapPorts(QStringLiteral("3=%1").arg(line.devicePath()));
 
         MainForm::Windows windows{

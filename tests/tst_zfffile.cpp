@@ -1,5 +1,7 @@
 // The .zff fixture profile file: exact bytes of the files the editor writes, round trips,
-// and refusal of malformed files without touching the profile in memory.
+// and refusal of malformed files without touching the profile in memory; the fixture
+// editor's recovery file, which carries one.
+#include "fixture/profilerecovery.h"
 #include "fixture/zfffile.h"
 #include "testsupport.h"
 
@@ -377,3 +379,47 @@ private slots:
 
 QTEST_GUILESS_MAIN(TestZffFile)
 #include "tst_zfffile.moc"
+    void recoveryFileLayout()
+    {
+        FixtureProfile unsaved = newProfile(2, QStringLiteral("Wash"));
+        unsaved.channels[1].nameId = 6;
+        QByteArray file;
+        QVERIFY(EncodeProfileRecovery(unsaved, QStringLiteral("/shows/w\u00e4sh.zff"), file));
+        // The path in UTF-8 after its length, then the profile as its file holds it,
+        // unsaved and so without a duplicate flag worked out.
+        QCOMPARE(file.left(35), QByteArray("Zelvar71 unsaved fixture profile\n") + hex("10 00"));
+        QCOMPARE(file.mid(35, 16), QByteArray("/shows/w\xc3\xa4sh.zff"));
+        QCOMPARE(file.mid(51), encoded(unsaved));
+
+        FixtureProfile read;
+        QString fileName;
+        QVERIFY(DecodeProfileRecovery(file, read, fileName));
+        QVERIFY(read == unsaved);
+        QCOMPARE(fileName, QStringLiteral("/shows/w\u00e4sh.zff"));
+    }
+
+    void damagedRecoveryFilesAreRefused_data()
+    {
+        QByteArray good;
+        if (!EncodeProfileRecovery(newProfile(1), QStringLiteral("a.zff"), good))
+            qFatal("no recovery file");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("another file") << encoded(newProfile(1)) << "not a recovery file";
+        QTest::newRow("ends in the path") << good.left(39) << "inside the path";
+        QTest::newRow("profile cut short") << good.left(40 + 90) << "90 bytes long";
+    }
+    void damagedRecoveryFilesAreRefused()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, reason);
+        FixtureProfile profile = newProfile(3);
+        const FixtureProfile before = profile;
+        QString fileName = QStringLiteral("kept.zff");
+        const Outcome outcome = DecodeProfileRecovery(file, profile, fileName);
+        QVERIFY(!outcome);
+        QVERIFY2(outcome.reason().contains(reason), qPrintable(outcome.reason()));
+        QVERIFY(profile == before);
+        QCOMPARE(fileName, QStringLiteral("kept.zff"));
+    }
+

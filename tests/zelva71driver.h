@@ -1,6 +1,6 @@
 // Drives the fixture editor window in tests as a user would: clicks on cells, choices
 // from drop-down lists, typing, menu shortcuts. The window reads its channel names from a
-// scratch program folder written here.
+// scratch program folder written here, and keeps unsaved work in a data folder of its own.
 #pragma once
 
 #include "common/programfolder.h"
@@ -126,6 +126,8 @@ public:
         if (writeNames)
             testsupport::writeAll(path(QStringLiteral("ChNameSet.fix")), names);
         zelvar::setProgramFolder(m_folder.path());
+        m_dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
         window = new zelvar::Zelva71(nullptr, prompts);
         window->show();
         if (!QTest::qWaitForWindowActive(window))
@@ -135,6 +137,7 @@ public:
     {
         delete window;
         zelvar::setProgramFolder(QString());
+        qputenv("XDG_DATA_HOME", m_dataHome);
     }
     Editor(const Editor &) = delete;
     Editor &operator=(const Editor &) = delete;
@@ -275,6 +278,7 @@ public:
 
 private:
     QTemporaryDir m_folder;
+    QByteArray m_dataHome;
 };
 
 // Channel labels "Chan 1" to "Chan n".

@@ -50,6 +50,14 @@ int compose(const QStringList &args, QTextStream &out, QTextStream &err)
     if (namesPath.isEmpty() && !noNames)
         namesPath = programFilePath(channelNameDownFileName());
 
+    // The panel keeps such a profile out of its list; the set is refused as a whole here.
+    for (const QString &fixture : fixtures) {
+        if (Outcome checked = CheckSharedNamesFlag(fixture); !checked) {
+            err << "zelvar71-cli: " << fixture << ": " << checked.reason() << "; nothing was written\n";
+            return ExitFailure;
+        }
+    }
+
     ComposedSet set;
     if (Outcome composed = ComposeDownloadSet(fixtures, namesPath, set); !composed) {
         err << "zelvar71-cli: " << composed.reason() << "; nothing was written\n";
