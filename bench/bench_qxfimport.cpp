@@ -1,7 +1,7 @@
 // Times the QLC+ import on the installed library (or the folder given): listing it as the
 // import dialog does, converting every mode in memory, and converting it into files.
 //   bench_qxfimport [FOLDER]
-#include "fixture/qxflibrary.h"
+#include "qxfimport/qxflibrary.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

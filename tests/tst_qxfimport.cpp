@@ -5,8 +5,8 @@
 
 #include "channames/channelnamefiles.h"
 #include "downloadset/downloadsetfile.h"
-#include "fixture/qxfconversion.h"
 #include "fixture/zfffile.h"
+#include "qxfimport/qxfconversion.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

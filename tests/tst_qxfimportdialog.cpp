@@ -5,7 +5,7 @@
 #include "zelva71driver.h"
 
 #include "channames/channelnamefiles.h"
-#include "fixture/qxfimportdialog.h"
+#include "qxfimport/qxfimportdialog.h"
 
 #include <QDir>
 #include <QLabel>

@@ -4,8 +4,8 @@
 // Skipped when the library is not installed.
 #include "channames/channelnamefiles.h"
 #include "downloadset/downloadsetfile.h"
-#include "fixture/qxflibrary.h"
 #include "fixture/zfffile.h"
+#include "qxfimport/qxflibrary.h"
 
 #include <QDirIterator>
 #include <QSet>

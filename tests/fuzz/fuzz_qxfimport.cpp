@@ -2,8 +2,8 @@
 // profile must hold 1 to 16 channels with distinct built-in names, save with the duplicate
 // flag clear and read back to itself.
 #include "channames/channelnametable.h"
-#include "fixture/qxfconversion.h"
 #include "fixture/zfffile.h"
+#include "qxfimport/qxfconversion.h"
 
 #include <QSet>
 

@@ -4,9 +4,9 @@
 
 #include "channames/channelnametable.h"
 #include "common/labels.h"
-#include "fixture/qxfconversion.h"
-#include "fixture/qxflibrary.h"
 #include "fixture/zfffile.h"
+#include "qxfimport/qxfconversion.h"
+#include "qxfimport/qxflibrary.h"
 
 #include <QDir>
 #include <QFileInfo>

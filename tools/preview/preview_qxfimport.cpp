@@ -4,7 +4,7 @@
 // goes into the search box, the first fixture it finds is chosen, and then the mode named
 // MODE, or the first that fits.
 #include "common/prompts.h"
-#include "fixture/qxfimportdialog.h"
+#include "qxfimport/qxfimportdialog.h"
 
 #include <QApplication>
 #include <QLineEdit>
