@@ -4,6 +4,8 @@
 #include "common/filestore.h"
 #include "common/programfolder.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cstring>
 
@@ -67,6 +69,20 @@ Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const
     Outcome read = created ? readFilePrefix(path, data, SetFileSize) : created;
     DecodeChannelNameSet(read ? data : QByteArray(), table, show);
     return read;
+}
+
+Outcome ReadChannelNameTable(const QString &folder, ChannelNameTable &table)
+{
+    const QString path = joinFolderPath(folder, channelNameSetFileName());
+    QByteArray data;
+    if (QFileInfo::exists(path)) {
+        if (Outcome read = readFilePrefix(path, data, SetFileSize); !read)
+            return read;
+    }
+    ChannelNameTable read;
+    DecodeChannelNameSet(data, read);
+    table = read;
+    return Outcome::success();
 }
 
 Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "channames/channelnametable.h"
+#include "common/navigation.h"
 
 #include <QMainWindow>
 
@@ -13,9 +14,8 @@ class QTableWidget;
 namespace zelvar {
 
 class Prompts;
-class WindowNavigator;
 
-class EditChName : public QMainWindow
+class EditChName : public QMainWindow, public ChannelNamesListener
 {
     Q_OBJECT
 public:
@@ -24,6 +24,11 @@ public:
     ~EditChName() override;
 
     const ChannelNameTable &table() const { return m_table; }
+
+    // Takes the rows from 60 on that another window wrote into "ChNameSet.fix" (an import
+    // that added names), so that the next Save keeps them; rows with edits not yet saved
+    // stay as edited.
+    void takeWrittenChannelNames() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -49,6 +54,7 @@ private:
     WindowNavigator *m_navigator;
     Prompts &m_prompts;
     ChannelNameTable m_table;
+    ChannelNameTable m_saved; // the table as the file held it when last read or saved
     QTableWidget *m_grid;
     QLineEdit *m_editor;
     QPushButton *m_save;

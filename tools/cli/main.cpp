@@ -17,8 +17,10 @@ const char *const Usage =
     "                     store what arrives until Ctrl+C or SECONDS without a byte\n"
     "  link send FILE|receive FILE SECONDS\n"
     "                     a file over the Kiron USB link\n"
-    "  import FILE.qxf [--mode NAME -o OUT.zff] | import --all DIR -o OUTDIR\n"
-    "                     fixture profiles from QLC+ fixture definitions\n";
+    "  import FILE.qxf [--mode NAME -o OUT.zff [--names DIR]]\n"
+    "  import --all LIBDIR -o OUTDIR [--names DIR]\n"
+    "                     fixture profiles from QLC+ fixture definitions, naming their\n"
+    "                     channels from the channel-name table in DIR, which grows\n";
 
 } // namespace
 
