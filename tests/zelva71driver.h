@@ -121,12 +121,13 @@ struct ZffFile
 class Editor
 {
 public:
-    explicit Editor(const QByteArray &names = standardNames(), bool writeNames = true)
+    explicit Editor(const QByteArray &names = standardNames(), bool writeNames = true,
+                    zelvar::WindowNavigator *navigator = nullptr)
     {
         if (writeNames)
             testsupport::writeAll(path(QStringLiteral("ChNameSet.fix")), names);
         zelvar::setProgramFolder(m_folder.path());
-        window = new zelvar::Zelva71(nullptr, prompts);
+        window = new zelvar::Zelva71(navigator, prompts);
         window->show();
         if (!QTest::qWaitForWindowActive(window))
             qWarning("the editor window did not become active");
