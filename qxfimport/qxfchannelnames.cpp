@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 
 namespace zelvar {
@@ -221,6 +222,14 @@ QVector<QxfFunction> StatedFunctions(const QString &channelName)
     const bool pan = functions.contains(F::Pan) || functions.contains(F::Tilt);
     if (pan && functions.contains(F::Speed))
         combine(functions, {}, {F::Pan, F::Tilt, F::Speed}, F::PanTiltSpeed);
+    // A rotation turns the gobo or the prism named next to it: "Rotating prism/gobo macros".
+    const auto distance = [&functions](QxfFunction f) {
+        return std::abs(int(functions.indexOf(f)) - int(functions.indexOf(F::Rotation)));
+    };
+    const bool prismTurns = functions.contains(F::Prism)
+        && (!functions.contains(F::Gobo) || distance(F::Prism) < distance(F::Gobo));
+    if (prismTurns)
+        combine(functions, {F::Prism, F::Rotation}, {F::Prism, F::Rotation}, F::PrismRotation);
     combine(functions, {F::Gobo, F::Rotation}, {F::Gobo, F::Rotation}, F::GoboRotation);
     combine(functions, {F::Prism, F::Rotation}, {F::Prism, F::Rotation}, F::PrismRotation);
     combine(functions, {F::Color, F::CTC}, {F::Color, F::CTC}, F::CTC);
@@ -271,9 +280,12 @@ QString NumberedName(const QString &name, int n, int count)
         return name;
     // Long names have a short form for their numbers: "Func 2", not "Functio2".
     static const QHash<QString, QString> shortForms{
-        {QStringLiteral("Function"), QStringLiteral("Func")},  {QStringLiteral("Movement"), QStringLiteral("Move")},
-        {QStringLiteral("Rotation"), QStringLiteral("Rot")},   {QStringLiteral("ColMacro"), QStringLiteral("ColMac")},
-        {QStringLiteral("Not Used"), QStringLiteral("NotUsed")}, {QStringLiteral("DimCurve"), QStringLiteral("DimCurv")},
+        {QStringLiteral("Function"), QStringLiteral("Func")},
+        {QStringLiteral("Movement"), QStringLiteral("Move")},
+        {QStringLiteral("Rotation"), QStringLiteral("Rot")},
+        {QStringLiteral("ColMacro"), QStringLiteral("ColMac")},
+        {QStringLiteral("Not Used"), QStringLiteral("NotUsed")},
+        {QStringLiteral("DimCurve"), QStringLiteral("DimCurv")},
     };
     const QString number = QString::number(n);
     const QString shortForm = shortForms.value(name, name);

@@ -136,7 +136,8 @@ private slots:
         const QString scanner = path(QStringLiteral("scanner.qxf"));
         QVERIFY(testsupport::writeAll(scanner, qxfsamples::scanner()));
         const Run r = cli({scanner, QStringLiteral("--mode"), QStringLiteral("7 Channel"), QStringLiteral("-o"),
-                           path(QStringLiteral("bad.zff")), QStringLiteral("--names"), path(QStringLiteral("names-bad"))});
+                           path(QStringLiteral("bad.zff")), QStringLiteral("--names"),
+                           path(QStringLiteral("names-bad"))});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.startsWith(QStringLiteral("zelvar71-cli: Cannot open ChNameSet.fix")), qPrintable(r.err));
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("bad.zff"))));

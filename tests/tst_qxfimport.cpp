@@ -308,7 +308,7 @@ private slots:
             << QStringList();
         QTest::newRow("preset dimmer first") << qxfsamples::mixedDimmers() << 0 << QStringLiteral("Mixed")
                                              << QList<int>{0, 0, 0, 0, 0x0002, 2, 0}
-                                             << QStringList{"Dimmer 2", "Dimmer"} << QStringList{"Dimmer 2"}
+                                             << QStringList{"Prism", "Dimmer"} << QStringList()
                                              << QList<int>{1, 1} << QList<int>{1, 1} << QStringList();
         QTest::newRow("60 capabilities")
             << qxfsamples::manyCapabilities() << 0 << QStringLiteral("Effect 60 Macros")
@@ -481,6 +481,11 @@ private slots:
             dimmers << (i < 10 ? QStringLiteral("Dimmer %1") : QStringLiteral("Dimmer%1")).arg(i);
         QTest::newRow("16 dimmers") << channels(dimmer, 16) << dimmers;
         QTest::newRow("short form") << channels(control, 2) << QStringList{"Function", "Func 2"};
+        QTest::newRow("preset dimmer first")
+            << QByteArrayList{R"(<Channel Name="Level"><Group Byte="0">Intensity</Group></Channel>)",
+                              R"(<Channel Name="Dim" Preset="IntensityDimmer"/>)",
+                              R"(<Channel Name="Master" Preset="IntensityMasterDimmer"/>)"}
+            << QStringList{"Dimmer 3", "Dimmer 2", "Dimmer"};
         QTest::newRow("no room for a blank") << channels(panFine, 2) << QStringList{"Pan Fine", "PanFine2"};
     }
     void numberedNames()
@@ -505,19 +510,23 @@ private slots:
         table.setName(200, QStringLiteral("Reset"));
         const ChannelNameTable before = table;
         const QByteArray xml = qxfsamples::oneMode(
-            "Full", {R"(<Channel Name="White" Preset="IntensityWhite"/>)", R"(<Channel Name="Amber" Preset="IntensityAmber"/>)",
-                     R"(<Channel Name="UV" Preset="IntensityUV"/>)", R"(<Channel Name="Lime" Preset="IntensityLime"/>)",
+            "Full", {R"(<Channel Name="White" Preset="IntensityWhite"/>)",
+                     R"(<Channel Name="Amber" Preset="IntensityAmber"/>)",
+                     R"(<Channel Name="UV" Preset="IntensityUV"/>)",
+                     R"(<Channel Name="Lime" Preset="IntensityLime"/>)",
                      R"(<Channel Name="Reset"><Group Byte="0">Maintenance</Group></Channel>)"});
         const ImportedFixture f = converted(xml, 0, table);
         QCOMPARE(table, before);
         QCOMPARE(channelNames(f.profile, table), (QStringList{"Color1", "Color2", "Special", "CHAN.04", "Reset"}));
         QCOMPARE(f.warnings.mid(0, 4),
-                 (QStringList{
-                     "Chan 1 \"White\": the channel-name table has no free entry for \"White\"; it is named \"Color1\".",
-                     "Chan 2 \"Amber\": the channel-name table has no free entry for \"Amber\"; it is named \"Color2\".",
-                     "Chan 3 \"UV\": the channel-name table has no free entry for \"UV\"; it is named \"Special\".",
-                     "Chan 4 \"Lime\": the channel-name table has no free entry for \"Lime\"; it is named "
-                     "\"CHAN.04\"."}));
+                 (QStringList{"Chan 1 \"White\": the channel-name table has no free entry for \"White\"; it is named "
+                              "\"Color1\".",
+                              "Chan 2 \"Amber\": the channel-name table has no free entry for \"Amber\"; it is named "
+                              "\"Color2\".",
+                              "Chan 3 \"UV\": the channel-name table has no free entry for \"UV\"; it is named "
+                              "\"Special\".",
+                              "Chan 4 \"Lime\": the channel-name table has no free entry for \"Lime\"; it is named "
+                              "\"CHAN.04\"."}));
         QCOMPARE(f.addedNames, QStringList());
     }
 
@@ -668,8 +677,8 @@ private slots:
                 text += alphabet.at(random.bounded(int(alphabet.size())));
             const QString name = StepName(text);
             QVERIFY2(name.size() <= 8, qPrintable(text));
-            QVERIFY2(std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; }),
-                     qPrintable(text));
+            const auto printable = [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; };
+            QVERIFY2(std::all_of(name.cbegin(), name.cend(), printable), qPrintable(text));
             QCOMPARE(StepName(text, 7).size() <= 7, true);
         }
     }
