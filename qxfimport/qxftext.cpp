@@ -539,11 +539,9 @@ namespace {
 const QSet<QString> &commonModelWords()
 {
     static const QSet<QString> words{
-        QStringLiteral("led"),    QStringLiteral("pro"),     QStringLiteral("series"), QStringLiteral("the"),
-        QStringLiteral("moving"), QStringLiteral("head"),    QStringLiteral("light"),  QStringLiteral("fixture"),
-        QStringLiteral("dmx"),    QStringLiteral("par"),     QStringLiteral("mk"),     QStringLiteral("mkii"),
-        QStringLiteral("mk2"),    QStringLiteral("version"), QStringLiteral("v"),      QStringLiteral("with"),
-        QStringLiteral("and"),    QStringLiteral("-"),
+        QStringLiteral("led"),   QStringLiteral("pro"),     QStringLiteral("series"), QStringLiteral("the"),
+        QStringLiteral("moving"), QStringLiteral("head"),   QStringLiteral("light"),  QStringLiteral("fixture"),
+        QStringLiteral("dmx"),   QStringLiteral("with"),    QStringLiteral("and"),    QStringLiteral("-"),
     };
     return words;
 }
