@@ -36,15 +36,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FixtureProfile &p = fixture.profile;
         if (p.setup.channelCount < 1 || p.setup.channelCount > MaxChannels)
             std::abort();
-        QSet<int> names;
+        QSet<int> ids;
         for (int c = 0; c < p.setup.channelCount; ++c) {
             const ChannelEntry &e = p.channels[size_t(c)];
             const bool named = e.nameId < BuiltInNameCount || !names.isFree(e.nameId);
             if (!named || e.stepCount < 1 || e.stepCount > StepsPerChannel)
                 std::abort();
-            names.insert(e.nameId);
+            ids.insert(e.nameId);
         }
-        if (names.size() != p.setup.channelCount)
+        if (ids.size() != p.setup.channelCount)
             std::abort();
         PrepareForSave(p);
         QByteArray encoded;
