@@ -1,11 +1,17 @@
-// Times the QLC+ import on the installed library (or the folder given): listing it as the
-// import dialog does, converting every mode in memory, and converting it into files.
-//   bench_qxfimport [FOLDER]
-#include "fixture/qxflibrary.h"
+// Runs the QLC+ import over the installed library (or the folder given) as
+// `zelvar71-cli import --all` does, and prints how long it takes and how readable its names
+// are: profiles written, channels left with a generic "CHAN.nn" name, channels whose QLC+
+// name states one function and whose profile name says it, fixture names shared by two
+// models of one manufacturer, profiles that keep every number of their model.
+//   bench_qxfimport [FOLDER [OUTDIR]]    (OUTDIR keeps what the import wrote)
+#include "qxfimport/qxflibrary.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -27,6 +33,66 @@ long peakKiB()
 double cpuMs()
 {
     return double(std::clock()) * 1000.0 / CLOCKS_PER_SEC;
+}
+
+// A function as the words of a QLC+ channel name state it, and the ways a profile's
+// channel name may say it. Written apart from the import's own vocabulary, so that the
+// figure checks the import rather than repeating it.
+struct Said
+{
+    const char *function;
+    QRegularExpression stated;
+    QRegularExpression says;
+};
+
+QVector<Said> functions()
+{
+    const char *const table[][3] = {
+        {"white", R"(\bwhite|\bww\b)", "white|wht"},
+        {"amber", R"(\bamber)", "amber|amb"},
+        {"UV", R"(\buv\b|ultra.?violet)", "uv"},
+        {"lime", R"(\blime\b)", "lime"},
+        {"cyan", R"(\bcyan)", "cyan|cyn"},
+        {"magenta", R"(\bmagenta)", "magenta|mag"},
+        {"yellow", R"(\byellow)", "yellow|yel"},
+        {"red", R"(\bred\b)", "red"},
+        {"green", R"(\bgreen)", "green|grn"},
+        {"blue", R"(\bblue)", "blue|blu"},
+        {"colour temperature", R"(\bcto\b|\bctc\b|\bcct\b|temperature)", "cto|ctc|temp"},
+        {"colour", R"(\bcolou?rs?\b)", "colou?r|col"},
+        {"iris", R"(\biris)", "iris"},
+        {"frost", R"(\bfrost)", "frost"},
+        {"zoom", R"(\bzoom)", "zoom"},
+        {"focus", R"(\bfocus)", "focus|foc"},
+        {"prism", R"(\bprism)", "prism|prsm"},
+        {"gobo", R"(\bgobo)", "gobo"},
+        {"dimmer", R"(\bdimmer|\bintensity\b)", "dimmer|dim"},
+        {"strobe", R"(\bstrob)", "strobe|strb|shutter"},
+        {"shutter", R"(\bshutter)", "shutter|shut"},
+        {"macro", R"(\bmacro)", "macro|mac"},
+        {"reset", R"(\breset)", "reset"},
+        {"pan", R"(\bpan\b)", "pan|p/t"},
+        {"tilt", R"(\btilt)", "tilt|tlt|p/t"},
+        {"speed", R"(\bspeed)", "speed|spd"},
+        {"effect", R"(\beffect)", "effect|fx"},
+        {"program", R"(\bprogram)", "program|prg|prog"},
+        {"sound", R"(\bsound)", "sound|snd"},
+        {"rotation", R"(\brotat)", "rot"},
+        {"fan", R"(\bfans?\b)", "fan"},
+        {"fog", R"(\bfog\b|\bsmoke)", "fog|smoke"},
+        {"haze", R"(\bhaze)", "haze"},
+        {"lamp", R"(\blamp)", "lamp"},
+    };
+    QVector<Said> list;
+    for (const auto &row : table)
+        list.append({row[0], QRegularExpression(QString::fromLatin1(row[1]), QRegularExpression::CaseInsensitiveOption),
+                     QRegularExpression(QString::fromLatin1(row[2]), QRegularExpression::CaseInsensitiveOption)});
+    return list;
+}
+
+QString percent(qint64 part, qint64 whole)
+{
+    return QString::number(whole ? 100.0 * double(part) / double(whole) : 0.0, 'f', 2) + QLatin1Char('%');
 }
 
 } // namespace
@@ -52,43 +118,92 @@ int main(int argc, char *argv[])
                .arg(double(timer.nsecsElapsed()) / 1e6, 0, 'f', 1)
                .arg(cpuMs() - cpu, 0, 'f', 1);
 
-    // Reading and converting alone, without writing files.
-    timer.restart();
-    cpu = cpuMs();
-    int modes = 0;
-    int fits = 0;
-    for (const QxfLibraryEntry &entry : listing) {
-        QxfDefinition definition;
-        if (!ReadQxf(entry.path, definition))
-            continue;
-        for (int mode = 0; mode < definition.modes.size(); ++mode) {
-            ++modes;
-            ImportedFixture fixture;
-            fits += ConvertQxfMode(definition, mode, fixture) ? 1 : 0;
-        }
-    }
-    out << QStringLiteral("reading and converting every mode, nothing written: %1 modes (%2 fit) in %3 ms wall, "
-                          "%4 ms CPU\n")
-               .arg(modes)
-               .arg(fits)
-               .arg(double(timer.nsecsElapsed()) / 1e6, 0, 'f', 1)
-               .arg(cpuMs() - cpu, 0, 'f', 1);
-
-    QTemporaryDir target;
+    QTemporaryDir temporary;
+    const QString target = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path();
     QxfLibraryConversion conversion;
+    ChannelNameTable names;
+    names.LoadDefaultNames();
     timer.restart();
     cpu = cpuMs();
-    if (Outcome done = ConvertQxfLibrary(folder, target.path(), conversion); !done) {
+    // The last progress report comes once every profile is written, before the names, the
+    // report and the flush.
+    double profilesMs = 0;
+    const auto progress = [&](int done, int total) {
+        if (done == total)
+            profilesMs = double(timer.nsecsElapsed()) / 1e6;
+    };
+    if (Outcome done = ConvertQxfLibrary(folder, target, names, conversion, progress); !done) {
         out << "conversion failed: " << done.reason() << "\n";
         return 1;
     }
     const double wallMs = double(timer.nsecsElapsed()) / 1e6;
-    out << QStringLiteral("whole-library conversion (read, convert, write every mode that fits): %1 ms wall, "
-                          "%2 ms CPU, %3 ms per definition\n")
+    out << QStringLiteral("whole-library import (read, convert, write every profile, the names and the report, one "
+                          "flush): %1 ms wall, %2 ms CPU; the profiles written after %3 ms\n")
                .arg(wallMs, 0, 'f', 1)
                .arg(cpuMs() - cpu, 0, 'f', 1)
-               .arg(conversion.definitions ? wallMs / conversion.definitions : 0.0, 0, 'f', 3);
+               .arg(profilesMs, 0, 'f', 1);
     out << QxfLibrarySummary(conversion);
+
+    const int firstGeneric = NumberedChannelNameId(1);
+    const QVector<Said> said = functions();
+    qint64 channels = 0;
+    qint64 generic = 0;
+    qint64 stating = 0;
+    qint64 saying = 0;
+    QHash<QString, QPair<qint64, qint64>> byFunction; // stating, saying
+    QHash<QString, QSet<QString>> modelsByName;        // manufacturer and fixture name -> models
+    qint64 keepNumbers = 0;
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    for (const QxfLibraryProfile &p : std::as_const(conversion.profiles)) {
+        for (const ImportedChannel &c : p.channels) {
+            ++channels;
+            if (c.nameId >= firstGeneric && c.nameId < firstGeneric + MaxChannels)
+                ++generic;
+            const Said *only = nullptr;
+            int count = 0;
+            for (const Said &s : said) {
+                if (s.stated.match(c.sourceName).hasMatch()) {
+                    only = &s;
+                    ++count;
+                }
+            }
+            if (count != 1)
+                continue;
+            ++stating;
+            auto &figures = byFunction[QString::fromLatin1(only->function)];
+            ++figures.first;
+            if (only->says.match(c.name).hasMatch()) {
+                ++saying;
+                ++figures.second;
+            }
+        }
+        modelsByName[p.manufacturer.simplified().toLower() + QLatin1Char('\n') + p.fixtureName.toLower()].insert(
+            p.model.simplified().toLower());
+        QSet<QString> inName;
+        for (auto it = number.globalMatch(p.fixtureName); it.hasNext();)
+            inName.insert(it.next().captured());
+        bool kept = true;
+        for (auto it = number.globalMatch(p.model); it.hasNext() && kept;)
+            kept = inName.contains(it.next().captured());
+        keepNumbers += kept ? 1 : 0;
+    }
+    int shared = 0;
+    for (const QSet<QString> &models : std::as_const(modelsByName))
+        shared += models.size() > 1 ? 1 : 0;
+    const qint64 profiles = conversion.profiles.size();
+
+    out << "\nprofiles written: " << profiles << "\n";
+    out << "channels: " << channels << "; named by a generic CHAN.nn entry: " << generic << " ("
+        << percent(generic, channels) << ")\n";
+    out << "channels whose QLC+ name states one function: " << stating << "; named so that the name says it: "
+        << saying << " (" << percent(saying, stating) << ")\n";
+    QStringList keys = byFunction.keys();
+    keys.sort();
+    for (const QString &k : std::as_const(keys))
+        out << "  " << k << ": " << byFunction.value(k).second << " of " << byFunction.value(k).first << "\n";
+    out << "fixture names shared by different models of one manufacturer: " << shared << "\n";
+    out << "profiles keeping every number of their model name: " << keepNumbers << " ("
+        << percent(keepNumbers, profiles) << ")\n";
     out << "peak memory " << peakKiB() << " KiB\n";
     return 0;
 }

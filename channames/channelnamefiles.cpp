@@ -72,6 +72,20 @@ Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const
     return read;
 }
 
+Outcome ReadChannelNameTable(const QString &folder, ChannelNameTable &table)
+{
+    const QString path = joinFolderPath(folder, channelNameSetFileName());
+    QByteArray data;
+    if (QFileInfo::exists(path)) {
+        if (Outcome read = readFilePrefix(path, data, SetFileSize); !read)
+            return read;
+    }
+    ChannelNameTable read;
+    DecodeChannelNameSet(data, read);
+    table = read;
+    return Outcome::success();
+}
+
 Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table)
 {
     const Outcome set = overwriteFromStart(joinFolderPath(folder, channelNameSetFileName()), EncodeChannelNameSet(table));

@@ -39,6 +39,12 @@ void DecodeChannelNameSet(const QByteArray &data, ChannelNameTable &table, const
 // the file could not be used.
 Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const NameShown &show = {});
 
+// Reads "ChNameSet.fix" from `folder` as ReadChannelNameSet does, for a writer that adds
+// names to it, and without creating it: a missing file gives the built-in names. A file
+// that is there but cannot be read is a failure, so that nobody writes over names it did
+// not see.
+Outcome ReadChannelNameTable(const QString &folder, ChannelNameTable &table);
+
 // Writes both files into `folder` from byte 0 without cutting them. Each file is replaced
 // only once its new content is complete; a failure names the file.
 Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table);

@@ -50,6 +50,18 @@ public:
     // Entries 0 to 58 back to the built-in names; the full default text is reported.
     void LoadDefaultNames(const NameShown &show = {});
 
+    // Whether entry `index` holds no name: eight NULs or blanks (or a mix of them).
+    bool isFree(int index) const;
+    // The entry a channel refers to for `name`: a built-in name by its index (0 to 58),
+    // else an entry from 59 to 255 that holds the same name, trailing blanks and letter
+    // case aside, and refers to itself (its nameId is its index); -1 when none.
+    int findName(const QString &name) const;
+    // The entry for `name` as findName finds it, else `name` set into the first free entry
+    // from 59 on. Entries 0 to 58 and entries that hold a name are never changed. Returns
+    // the entry, or -1 when the name is not there and no entry is free; `added` tells
+    // whether an entry was set.
+    int findOrAddName(const QString &name, bool *added = nullptr);
+
     bool operator==(const ChannelNameTable &o) const { return entries == o.entries; }
 };
 

@@ -181,6 +181,7 @@ void EditChName::Form_Load()
     const QString folder = programFolder();
     const Outcome read =
         ReadChannelNameSet(folder, m_table, [this](int entry, const QString &text) { showName(entry, text); });
+    m_saved = m_table;
     if (!read) {
         // The built-in names now stand in for whatever the file holds; a Save would
         // replace it, so the user has to know.
@@ -339,6 +340,22 @@ void EditChName::ChSave_Click()
                               QStringLiteral("\n\nFolder: ") + folder,
                           BoxTitle, PromptButtons::Ok);
     }
+}
+
+void EditChName::takeWrittenChannelNames()
+{
+    ChannelNameTable written;
+    if (!ReadChannelNameTable(programFolder(), written))
+        return;
+    for (int i = BuiltInNameCount; i < ChannelNameCount; ++i) {
+        ChannelNameEntry &entry = m_table.entries[size_t(i)];
+        const bool edited = i == m_editRow || !(entry == m_saved.entries[size_t(i)]);
+        if (edited || entry == written.entries[size_t(i)])
+            continue;
+        entry = written.entries[size_t(i)];
+        m_grid->item(i, NameColumn)->setText(cellText(withoutTrailingBlanks(entry.name.text())));
+    }
+    m_saved = written;
 }
 
 void EditChName::Command1_Click()

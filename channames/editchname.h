@@ -4,6 +4,7 @@
 #pragma once
 
 #include "channames/channelnametable.h"
+#include "common/navigation.h"
 
 #include <QMainWindow>
 
@@ -17,7 +18,7 @@ class Prompts;
 class RecoveryWriter;
 class WindowNavigator;
 
-class EditChName : public QMainWindow
+class EditChName : public QMainWindow, public ChannelNamesListener
 {
     Q_OBJECT
 public:
@@ -28,6 +29,11 @@ public:
     const ChannelNameTable &table() const { return m_table; }
     // Where the unsaved rows are kept until they are saved.
     QString recoveryFilePath() const;
+
+    // Takes the rows from 60 on that another window wrote into "ChNameSet.fix" (an import
+    // that added names), so that the next Save keeps them; rows with edits not yet saved
+    // stay as edited.
+    void takeWrittenChannelNames() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,8 +1,11 @@
 // QLC+ fixture definitions written for the tests, in the XML of .qxf files: a moving head,
-// a dimmer, an RGB bar, an older scanner, a channel of 60 capabilities, one without modes.
+// a dimmer, an RGB bar, an older scanner, a channel of 60 capabilities, one without modes,
+// and definitions of one mode made of the channels a test names.
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QRegularExpression>
 #include <QString>
 
 // moc reads included headers and loses its way in raw string literals.
@@ -342,6 +345,33 @@ inline QByteArray readerDetails()
   <Channel Number="2">Red</Channel>
  </Mode>
 )");
+}
+
+// One mode "Mode" of the given channels in their order, model `model` of manufacturer
+// "Acme"; each channel's XML starts with its Name attribute.
+inline QByteArray oneMode(const char *model, const QByteArrayList &channels)
+{
+    static const QRegularExpression nameAttribute(QStringLiteral("Name=\"([^\"]*)\""));
+    QByteArray body = QByteArray("<Manufacturer>Acme</Manufacturer><Model>") + model + "</Model>\n";
+    QByteArray mode = " <Mode Name=\"Mode\">\n";
+    for (int i = 0; i < channels.size(); ++i) {
+        body += " " + channels.at(i) + "\n";
+        const QString name = nameAttribute.match(QString::fromUtf8(channels.at(i))).captured(1);
+        mode += "  <Channel Number=\"" + QByteArray::number(i) + "\">" + name.toUtf8() + "</Channel>\n";
+    }
+    return definition((body + mode + " </Mode>\n").constData());
+}
+
+// A channel of the given capabilities, each "from to text".
+inline QByteArray channelWith(const char *name, const QByteArrayList &capabilities)
+{
+    QByteArray xml = QByteArray("<Channel Name=\"") + name + "\"><Group Byte=\"0\">Effect</Group>";
+    for (const QByteArray &c : capabilities) {
+        const QByteArrayList parts = c.split(' ');
+        xml += "<Capability Min=\"" + parts.value(0) + "\" Max=\"" + parts.value(1) + "\">"
+            + parts.mid(2).join(' ') + "</Capability>";
+    }
+    return xml + "</Channel>";
 }
 
 } // namespace qxfsamples

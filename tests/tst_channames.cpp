@@ -289,6 +289,102 @@ private slots:
         QCOMPARE(ReadChannelNameChoices(empty.path()).size(), 0);
         QVERIFY(QFileInfo::exists(setPath(empty)));
     }
+
+    // A second writer adds names to the table: a built-in name by its index, a name already
+    // held is found again, else the first free entry from 59 on takes it.
+    void addingNames_data()
+    {
+        QTest::addColumn<QByteArrayList>("held"); // names of entries 59, 60, ... before
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("entry"); // -1: none
+        QTest::addColumn<bool>("added");
+
+        const QByteArray nul(8, '\0');
+        const QByteArray blanks(8, ' ');
+        QTest::newRow("built in") << QByteArrayList{} << QStringLiteral("Dimmer") << 6 << false;
+        QTest::newRow("built in, other case") << QByteArrayList{} << QStringLiteral("DIMMER") << 6 << false;
+        QTest::newRow("built in, cut to 8") << QByteArrayList{} << QStringLiteral("Mir. Fine") << 40 << false;
+        QTest::newRow("first free is 59") << QByteArrayList{} << QStringLiteral("White") << 59 << true;
+        QTest::newRow("blanks are free") << QByteArrayList{blanks} << QStringLiteral("White") << 59 << true;
+        QTest::newRow("NUL and blanks are free")
+            << QByteArrayList{QByteArray("  \0\0\0\0\0\0", 8)} << QStringLiteral("White") << 59 << true;
+        QTest::newRow("held name reused") << QByteArrayList{"Amber   ", "White   "} << QStringLiteral("White") << 60
+                                          << false;
+        QTest::newRow("held in other case") << QByteArrayList{"WHITE   "} << QStringLiteral("White") << 59 << false;
+        QTest::newRow("held up to a NUL") << QByteArrayList{QByteArray("White\0\0\0", 8)}
+                                          << QStringLiteral("White") << 59 << false;
+        QTest::newRow("held name skipped")
+            << QByteArrayList{"Amber   ", nul, "White   "} << QStringLiteral("Frost") << 60 << true;
+        QTest::newRow("name after a NUL is held")
+            << QByteArrayList{QByteArray("\0Frost  ", 8)} << QStringLiteral("Frost") << 60 << true;
+        QTest::newRow("only 255 free") << QByteArrayList(196, "Taken   ") << QStringLiteral("White") << 255 << true;
+        QTest::newRow("full") << QByteArrayList(197, "Taken   ") << QStringLiteral("White") << -1 << false;
+        QTest::newRow("full, but held") << QByteArrayList(197, "Taken   ") << QStringLiteral("taken") << 59 << false;
+        QTest::newRow("blank name") << QByteArrayList{} << QStringLiteral("   ") << -1 << false;
+    }
+    void addingNames()
+    {
+        QFETCH(QByteArrayList, held);
+        QFETCH(QString, name);
+        QFETCH(int, entry);
+        QFETCH(bool, added);
+        ChannelNameTable table;
+        table.LoadDefaultNames();
+        for (int i = 0; i < held.size(); ++i) {
+            ChannelNameEntry &e = table.entries[size_t(59 + i)];
+            e.entryIndex = e.nameId = quint8(59 + i);
+            e.name = FixedText<8>::fromBytes(held.at(i).constData());
+        }
+        const ChannelNameTable before = table;
+        bool wasAdded = !added;
+        QCOMPARE(table.findOrAddName(name, &wasAdded), entry);
+        QCOMPARE(wasAdded, added);
+        for (int i = 0; i < 256; ++i) {
+            if (!added || i != entry)
+                QCOMPARE(table.entries[size_t(i)], before.entries[size_t(i)]);
+        }
+        if (added) {
+            QCOMPARE(table.entries[size_t(entry)].name.text(), name.leftJustified(8, QLatin1Char(' ')));
+            QCOMPARE(int(table.entries[size_t(entry)].nameId), entry);
+            QCOMPARE(int(table.entries[size_t(entry)].entryIndex), entry);
+            QCOMPARE(table.findName(name), entry);
+        }
+    }
+
+    // An entry whose nameId is not its own index is a name no channel can refer to by it.
+    void heldNameMustReferToItself()
+    {
+        ChannelNameTable table;
+        table.setName(59, QStringLiteral("White"));
+        table.entries[59].nameId = 7;
+        QCOMPARE(table.findName(QStringLiteral("White")), -1);
+        QCOMPARE(table.findOrAddName(QStringLiteral("White")), 60);
+    }
+
+    // The table a second writer grows: a missing file gives the built-in names, and a file
+    // that cannot be read is not taken for an empty one.
+    void readingForAWriter()
+    {
+        QTemporaryDir dir;
+        ChannelNameTable table;
+        table.setName(100, QStringLiteral("Stale"));
+        QVERIFY(ReadChannelNameTable(dir.path(), table));
+        QVERIFY(!QFileInfo::exists(setPath(dir)));
+        QCOMPARE(table.entries[58].name.bytes(), QByteArray("Not Used"));
+        QVERIFY(table.isFree(100));
+
+        ChannelNameTable saved;
+        saved.LoadDefaultNames();
+        saved.setName(59, QStringLiteral("White"));
+        QVERIFY(SaveChannelNames(dir.path(), saved));
+        QVERIFY(ReadChannelNameTable(dir.path(), table));
+        QCOMPARE(table, saved);
+
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("ChNameSet.fix")));
+        QVERIFY(!ReadChannelNameTable(folder.path(), table));
+        QCOMPARE(table, saved);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestChannelNames)

@@ -1,13 +1,18 @@
 // zelvar71-cli import run as a user runs it: the mode listing, one mode written as a
-// profile, a folder of definitions converted with its summary, refusals and exit statuses.
+// profile naming its channels from the table in --names, which grows, a folder of
+// definitions converted with its table, report and summary, progress on a terminal only,
+// refusals and exit statuses.
 #include "clirun.h"
+#include "pseudoterminal.h"
 #include "qxfsamples.h"
 #include "testsupport.h"
 
+#include "channames/channelnamefiles.h"
 #include "fixture/zfffile.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -68,7 +73,10 @@ private slots:
     void writesOneMode()
     {
         const QString target = path(QStringLiteral("spot"));
-        const Run r = cli({m_head, QStringLiteral("--mode"), QStringLiteral("standard"), QStringLiteral("-o"), target});
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("names-spot")));
+        const QString names = path(QStringLiteral("names-spot"));
+        const Run r = cli({m_head, QStringLiteral("--mode"), QStringLiteral("standard"), QStringLiteral("-o"), target,
+                           QStringLiteral("--names"), names});
         QCOMPARE(r.exitCode, 0);
         const QStringList lines = r.out.split(QLatin1Char('\n'));
         QCOMPARE(lines.at(0), QStringLiteral("wrote %1.zff: \"Spot 300 Standard\", 16 channels").arg(target));
@@ -86,6 +94,54 @@ private slots:
         QCOMPARE(bytes.mid(4, 2), testsupport::hex("00 00"));
         QCOMPARE(bytes.mid(16, 27), testsupport::hex("10") + testsupport::padded("Spot 300 Standard", 18)
                                         + testsupport::hex("07 0f 20 00 01 02 03 04"));
+        // Every name is built in: the names folder is left as it was.
+        QCOMPARE(QDir(names).entryList(QDir::Files), QStringList());
+    }
+
+    // A channel whose function has no built-in name takes a free entry of the table in
+    // --names, and both name files there are written before the profile.
+    void growsTheNamesTable()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("names-scan")));
+        const QString names = path(QStringLiteral("names-scan"));
+        const QString scanner = path(QStringLiteral("scanner.qxf"));
+        QVERIFY(testsupport::writeAll(scanner, qxfsamples::scanner()));
+        const QStringList args{scanner, QStringLiteral("--mode"), QStringLiteral("7 Channel"), QStringLiteral("-o"),
+                               path(QStringLiteral("scan.zff")), QStringLiteral("--names"), names};
+        const Run r = cli(args);
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines.at(6), QStringLiteral("  Chan 6  Dimmer fine -> Dim Fine (Fade, 1 step, name added)"));
+        QCOMPARE(lines.at(8), QStringLiteral("added to the channel names in %1: Dim Fine").arg(names));
+        QCOMPARE(testsupport::readAll(path(QStringLiteral("scan.zff"))).mid(43 + 5 * 3, 1), testsupport::hex("3b"));
+        const QByteArray set = testsupport::readAll(names + QStringLiteral("/ChNameSet.fix"));
+        QCOMPARE(set.size(), 2560);
+        QCOMPARE(set.mid(58 * 10, 20), testsupport::hex("3a 3a") + "Not Used" + testsupport::hex("3b 3b") + "Dim Fine");
+        QCOMPARE(set.mid(60 * 10), QByteArray(196 * 10, '\0'));
+        const QByteArray down = testsupport::readAll(names + QStringLiteral("/ChNameDown.fix"));
+        QCOMPARE(down.size(), 2048);
+        QCOMPARE(down.mid(59 * 8, 8), QByteArray("Dim Fine"));
+
+        // Again: the name is found in the table, nothing is added, the files stay.
+        const Run again = cli(args);
+        QCOMPARE(again.exitCode, 0);
+        QVERIFY(!again.out.contains(QStringLiteral("added")));
+        QCOMPARE(testsupport::readAll(names + QStringLiteral("/ChNameSet.fix")), set);
+    }
+
+    // A table that cannot be read is not written over, and no profile is written without it.
+    void unreadableNamesTable()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("names-bad/ChNameSet.fix")));
+        const QString scanner = path(QStringLiteral("scanner.qxf"));
+        QVERIFY(testsupport::writeAll(scanner, qxfsamples::scanner()));
+        const Run r = cli({scanner, QStringLiteral("--mode"), QStringLiteral("7 Channel"), QStringLiteral("-o"),
+                           path(QStringLiteral("bad.zff")), QStringLiteral("--names"),
+                           path(QStringLiteral("names-bad"))});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith(QStringLiteral("zelvar71-cli: Cannot open ChNameSet.fix")), qPrintable(r.err));
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("bad.zff"))));
+        QVERIFY(QFileInfo(path(QStringLiteral("names-bad/ChNameSet.fix"))).isDir());
     }
 
     void refusesModes_data()
@@ -104,6 +160,13 @@ private slots:
                                    << QStringLiteral("usage: zelvar71-cli import FILE.qxf ");
         QTest::newRow("unknown option") << QStringList{"--fast"} << 2
                                         << QStringLiteral("zelvar71-cli: unknown option --fast");
+        QTest::newRow("names without a mode") << QStringList{"--names", "."} << 2
+                                              << QStringLiteral("usage: zelvar71-cli import FILE.qxf ");
+        QTest::newRow("names missing") << QStringList{"--mode", "Standard", "-o", "x.zff", "--names"} << 2
+                                       << QStringLiteral("zelvar71-cli: --names needs a value");
+        QTest::newRow("names not a folder")
+            << QStringList{"--mode", "Standard", "-o", "x.zff", "--names", "/nonexistent/names"} << 1
+            << QStringLiteral("zelvar71-cli: /nonexistent/names is not a folder");
     }
     void refusesModes()
     {
@@ -128,26 +191,104 @@ private slots:
         QCOMPARE(cli({}).exitCode, 2);
     }
 
+    // The whole folder: every mode into a profile, the grown table and the report beside
+    // them, exit status 1 because one definition could not be read.
     void convertsAFolder()
     {
         const QString out = path(QStringLiteral("out"));
         const Run r = cli({QStringLiteral("--all"), path(QStringLiteral("library")), QStringLiteral("-o"), out});
-        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.out, QStringLiteral("Definitions: 5 (unreadable: 1, without modes: 1)\n"
                                        "Modes: 5\n"
                                        "  converted: 4 (warnings: 8)\n"
                                        "  not converted, more than 16 channels: 1\n"
-                                       "profiles in %1\n")
+                                       "Channel names added to the table: 3 (entries 59 to 255 in use: 3 of 197)\n"
+                                       "profiles, ChNameSet.fix, ChNameDown.fix and import-report.tsv in %1\n")
                             .arg(out));
-        QVERIFY(r.err.startsWith(QStringLiteral("zelvar71-cli: unreadable: %1: broken.qxf: not well-formed XML")
-                                     .arg(path(QStringLiteral("library/Beta/broken.qxf")))));
+        QCOMPARE(r.err, QStringLiteral("zelvar71-cli: unreadable: %1: broken.qxf: not well-formed XML at line 5, "
+                                       "column 1: Premature end of document.\n")
+                            .arg(path(QStringLiteral("library/Beta/broken.qxf"))));
         QStringList written;
         QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             written << QDir(out).relativeFilePath(it.next());
         written.sort();
         QCOMPARE(written, QStringList({"Acme/Dimmer_Pack-1_Channel.zff", "Acme/Spot_300_Profile_Deluxe-Standard.zff",
-                                       "Beta/LED_Bar_2-3_Channel.zff", "Beta/LED_Bar_2-6_Channel.zff"}));
+                                       "Beta/LED_Bar_2-3_Channel.zff", "Beta/LED_Bar_2-6_Channel.zff",
+                                       "ChNameDown.fix", "ChNameSet.fix", "import-report.tsv"}));
+        QCOMPARE(testsupport::readAll(out + QStringLiteral("/import-report.tsv")),
+                 QByteArray("source\tmode\tprofile\tnote\n"
+                            "Acme/Acme-Dimmer-Pack.qxf\t1 Channel\tAcme/Dimmer_Pack-1_Channel.zff\t\n"
+                            "Acme/Acme-Spot-300.qxf\tStandard\tAcme/Spot_300_Profile_Deluxe-Standard.zff\tPhysical "
+                            "data (lamp, size, weight, lens, power) is not kept.; The colours and pictures of 5 "
+                            "capabilities are not kept.; Default values are not kept: Chan 1 at 128, Chan 3 at 128.\n"
+                            "Acme/Acme-Spot-300.qxf\tExtended\t\t17 channels; a profile holds at most 16\n"
+                            "Beta/Beta-LED-Bar.qxf\t3 Channel\tBeta/LED_Bar_2-3_Channel.zff\tNo dimmer: the master "
+                            "channels are the colour channels Chan 1, Chan 2, Chan 3.; No shutter with a closed "
+                            "position and no single dimmer: black sets all channels to 0.\n"
+                            "Beta/Beta-LED-Bar.qxf\t6 Channel\tBeta/LED_Bar_2-6_Channel.zff\tThe mode drives 2 heads; "
+                            "the profile holds them as one fixture.; No dimmer: the master channels are the colour "
+                            "channels Chan 1, Chan 2, Chan 3, Chan 4, Chan 5, Chan 6.; No shutter with a closed "
+                            "position and no single dimmer: black sets all channels to 0.\n"
+                            "Beta/broken.qxf\t\t\tbroken.qxf: not well-formed XML at line 5, column 1: Premature end "
+                            "of document.\n"
+                            "Beta/nomodes.qxf\t\t\tthe definition has no modes\n"));
+        // The profiles refer to the table written beside them.
+        ChannelNameTable names;
+        QVERIFY(ReadChannelNameTable(out, names));
+        QCOMPARE(withoutTrailingBlanks(names.entries[59].name.text()), QStringLiteral("Red 2"));
+        QCOMPARE(testsupport::readAll(out + QStringLiteral("/Beta/LED_Bar_2-6_Channel.zff")).mid(43, 18),
+                 testsupport::hex("0e 01 01 0f 01 01 10 01 01 3b 01 01 3c 01 01 3d 01 01"));
+        QCOMPARE(testsupport::readAll(out + QStringLiteral("/ChNameDown.fix")).mid(59 * 8, 24),
+                 QByteArray("Red 2   Green 2 Blue 2  "));
+    }
+
+    // --names gives the table to start from; every definition read gives exit status 0.
+    void startsFromAGivenTable()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("bars/Beta")));
+        QVERIFY(QFile::copy(path(QStringLiteral("library/Beta/Beta-LED-Bar.qxf")),
+                            path(QStringLiteral("bars/Beta/Beta-LED-Bar.qxf"))));
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("start")));
+        ChannelNameTable start;
+        start.LoadDefaultNames();
+        start.setName(59, QStringLiteral("Green 2"));
+        start.setName(60, QStringLiteral("Laser"));
+        QVERIFY(SaveChannelNames(path(QStringLiteral("start")), start));
+        const QString out = path(QStringLiteral("bars-out"));
+        const Run r = cli({QStringLiteral("--all"), path(QStringLiteral("bars")), QStringLiteral("-o"), out,
+                           QStringLiteral("--names"), path(QStringLiteral("start"))});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QString());
+        QVERIFY(r.out.contains(QStringLiteral("Channel names added to the table: 2 (entries 59 to 255 in use: 4 of "
+                                              "197)\n")));
+        QCOMPARE(testsupport::readAll(out + QStringLiteral("/ChNameDown.fix")).mid(59 * 8, 32),
+                 QByteArray("Green 2 Laser   Red 2   Blue 2  "));
+        QCOMPARE(testsupport::readAll(out + QStringLiteral("/Beta/LED_Bar_2-6_Channel.zff")).mid(43 + 9, 9),
+                 testsupport::hex("3d 01 01 3b 01 01 3e 01 01"));
+        // The starting table is only read.
+        ChannelNameTable after;
+        QVERIFY(ReadChannelNameTable(path(QStringLiteral("start")), after));
+        QCOMPARE(after, start);
+    }
+
+    // On a terminal, one line of progress on stderr, rewritten in place; none otherwise
+    // (convertsAFolder shows stderr without it).
+    void progressOnATerminal()
+    {
+        PseudoTerminal terminal;
+        QProcess p;
+        p.setStandardErrorFile(terminal.devicePath());
+        p.start(QStringLiteral(ZELVAR71_CLI), {QStringLiteral("import"), QStringLiteral("--all"),
+                                                path(QStringLiteral("library")), QStringLiteral("-o"),
+                                                path(QStringLiteral("out-terminal"))});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QTRY_VERIFY(terminal.received.contains("not well-formed XML"));
+        const QByteArray shown = terminal.received;
+        QVERIFY2(shown.startsWith("\rimporting: 0 of 5 definitions\rimporting: 1 of 5 definitions"), shown.constData());
+        QVERIFY2(shown.contains("\rimporting: 5 of 5 definitions\n"), shown.constData());
+        QCOMPARE(shown.count('\n'), 2);
     }
 
     void folderUsage()

@@ -733,6 +733,50 @@ private slots:
         setEntry(set, down, 255, "Hazer");
         verifyFiles(set, down);
     }
+
+    // An import wrote names into the files while the window is open: rows without unsaved
+    // edits take them, the edited row and the row being edited keep the user's text, and
+    // the next Save writes both.
+    void takesNamesAnotherWindowWrote()
+    {
+        QByteArray set = defaultSet();
+        QByteArray down = defaultDown();
+        setEntry(set, down, 59, "Laser");
+        writeAll(setPath(), set);
+        writeAll(downPath(), down);
+        EditChName *w = openWindow();
+        clickCell(w, 61);
+        QTest::keyClicks(editor(w), QStringLiteral("Mine"));
+        clickCell(w, 63);
+        QTest::keyClicks(editor(w), QStringLiteral("Typing"));
+
+        ChannelNameTable written;
+        QVERIFY(ReadChannelNameTable(m_dir->path(), written));
+        for (const auto &[entry, name] : {std::pair<int, const char *>{60, "White"}, {61, "Amber"}, {62, "UV"}})
+            written.setName(entry, QString::fromLatin1(name));
+        QVERIFY(SaveChannelNames(m_dir->path(), written));
+        w->takeWrittenChannelNames();
+
+        QCOMPARE(cell(w, 60), QStringLiteral("Laser"));
+        QCOMPARE(cell(w, 61), QStringLiteral("Mine"));
+        QCOMPARE(cell(w, 62), QStringLiteral("Amber"));
+        verifyEditorOn(w, 63);
+        QCOMPARE(editor(w)->text(), QStringLiteral("Typing"));
+
+        click(w, "ChSave");
+        setEntry(set, down, 60, "Mine");
+        setEntry(set, down, 61, "Amber");
+        setEntry(set, down, 62, "Typing");
+        verifyFiles(set, down);
+
+        // Saved: the rows are no longer edited, and the next names written are taken.
+        QVERIFY(ReadChannelNameTable(m_dir->path(), written));
+        written.setName(63, QStringLiteral("Frost"));
+        QVERIFY(SaveChannelNames(m_dir->path(), written));
+        w->takeWrittenChannelNames();
+        QCOMPARE(cell(w, 64), QStringLiteral("Frost"));
+        QCOMPARE(cell(w, 63), QStringLiteral("Typing"));
+    }
 };
 
 QTEST_MAIN(TestEditChName)

@@ -1,13 +1,16 @@
 // "&Import QLC+ Fixture..." in the fixture editor, driven as a user drives it: the library
 // listing and its search, the modes with the ones a profile cannot hold greyed, the
-// preview, and the editor filled as Open fills it, unsaved until the user saves.
+// preview with the names it adds to the channel-name table, the editor filled as Open fills
+// it, unsaved until the user saves, and the name files written with its new choices.
 #include "qxfsamples.h"
 #include "zelva71driver.h"
 
 #include "channames/channelnamefiles.h"
-#include "fixture/qxfimportdialog.h"
+#include "common/navigation.h"
+#include "qxfimport/qxfimportdialog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -54,6 +57,16 @@ void clickItem(QTreeWidget *tree, QTreeWidgetItem *item)
 }
 
 const QString NoLibrary = QStringLiteral("/nonexistent/qlcplus/fixtures");
+
+struct RecordingNavigator : WindowNavigator
+{
+    int namesWritten = 0;
+    void showLinkWindow() override {}
+    void showFixtureEditor() override {}
+    void showChannelNameEditor() override {}
+    void endProgram() override {}
+    void channelNamesWritten() override { ++namesWritten; }
+};
 
 } // namespace
 
@@ -181,6 +194,8 @@ private slots:
         QCOMPARE(row(0), (QStringList{"Chan 1", "Pan", "Pan", "Fade", "1"}));
         QCOMPARE(row(6), (QStringList{"Chan 7", "Shutter", "Shutter", "Snap Before", "3"}));
         QCOMPARE(row(9), (QStringList{"Chan 10", "Gobo 1 rotation", "Gobo1Rot", "Snap Before", "3"}));
+        QCOMPARE(part<QLabel>(dialog, "addedNamesLabel")->text(),
+                 QStringLiteral("The channel-name table holds every name the profile needs."));
         QCOMPARE(part<QPlainTextEdit>(dialog, "warningList")->toPlainText(),
                  QStringLiteral("- Physical data (lamp, size, weight, lens, power) is not kept.\n"
                                 "- The colours and pictures of 5 capabilities are not kept.\n"
@@ -290,7 +305,8 @@ private slots:
 
     void otherFile()
     {
-        Editor e(builtInNames());
+        RecordingNavigator navigator;
+        Editor e(builtInNames(), true, &navigator);
         QxfImportDialog *dialog = openImport(e);
         const QString broken = m_dir.filePath(QStringLiteral("broken.qxf"));
         e.prompts.paths.enqueue(broken);
@@ -313,11 +329,50 @@ private slots:
         click(dialog, "otherFileButton");
         QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(), QStringLiteral("Gamma Scan 250 (Scanner)"));
         QCOMPARE(part<QTreeWidget>(dialog, "modeList")->currentItem()->text(0), QStringLiteral("7 Channel"));
+        // The fine dimmer needs a name the table does not hold: the preview says so, and
+        // nothing is written before Import.
+        QCOMPARE(part<QTableWidget>(dialog, "channelPreview")->item(5, 2)->text(), QStringLiteral("Dim Fine (new)"));
+        QCOMPARE(part<QLabel>(dialog, "addedNamesLabel")->text(),
+                 QStringLiteral("Import adds to the channel-name table: Dim Fine"));
+        QCOMPARE(testsupport::readAll(e.path(QStringLiteral("ChNameSet.fix"))), builtInNames());
+        QVERIFY(!QFileInfo::exists(e.path(QStringLiteral("ChNameDown.fix"))));
+
         click(dialog, "importButton");
         QCOMPARE(e.combo("Combo1")->currentText(), QStringLiteral("7"));
-        QCOMPARE(e.rowTexts("MSFlexGrid1", 6), (QStringList{"Chan 6", "CHAN.06", "Fade"}));
+        QCOMPARE(e.rowTexts("MSFlexGrid1", 6), (QStringList{"Chan 6", "Dim Fine", "Fade"}));
         // No warnings, no message.
         QCOMPARE(e.prompts.calls.size(), 4);
+
+        // Both name files hold the new name in entry 59; the editor offers it, and the
+        // rest of the program is told.
+        const QByteArray set = testsupport::readAll(e.path(QStringLiteral("ChNameSet.fix")));
+        QCOMPARE(set.size(), 2560);
+        QCOMPARE(set.mid(590, 10), testsupport::hex("3b 3b") + "Dim Fine");
+        QCOMPARE(testsupport::readAll(e.path(QStringLiteral("ChNameDown.fix"))).mid(59 * 8, 8), QByteArray("Dim Fine"));
+        QCOMPARE(Editor::entries(e.combo("Combo10")).mid(58), (QStringList{"Not Used", "Dim Fine"}));
+        QCOMPARE(navigator.namesWritten, 1);
+        QCOMPARE(e.profile().channels[5].nameId, quint8(59));
+    }
+
+    // Names the table cannot take mean no import: the editor keeps its profile.
+    void namesThatCannotBeSaved()
+    {
+        RecordingNavigator navigator;
+        Editor e(builtInNames(), true, &navigator);
+        QVERIFY(QDir(e.path(QString())).mkdir(QStringLiteral("ChNameDown.fix")));
+        const FixtureProfile before = e.profile();
+        QxfImportDialog *dialog = openImport(e);
+        e.prompts.paths.enqueue(m_dir.filePath(QStringLiteral("scanner.qxf")));
+        click(dialog, "otherFileButton");
+        click(dialog, "importButton");
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(e.prompts.last().title, QStringLiteral("Import QLC+ Fixture"));
+        QVERIFY2(e.prompts.last().text.startsWith(
+                     QStringLiteral("The channel names could not be saved in %1, so nothing is imported:\n")
+                         .arg(QDir::toNativeSeparators(e.path(QString())))),
+                 qPrintable(e.prompts.last().text));
+        QCOMPARE(e.profile(), before);
+        QCOMPARE(navigator.namesWritten, 0);
     }
 
     void withoutLibrary()

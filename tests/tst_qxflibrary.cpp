@@ -1,13 +1,16 @@
-// The whole installed QLC+ fixture library (Debian package qlcplus-data) converted: every
-// profile written reads back with the duplicate flag clear and goes into a download set,
-// the modes of one fixture keep told-apart names, and the summary accounts for every mode.
-// Skipped when the library is not installed.
+// The whole installed QLC+ fixture library (Debian package qlcplus-data) converted as
+// `zelvar71-cli import --all` converts it: every profile written reads back with the duplicate
+// flag clear, every name it refers to is in the channel-name table written beside it, every
+// profile goes into a download set with those names, no two models of one manufacturer
+// share a fixture name, and the report accounts for every mode. Skipped when the library is
+// not installed.
 #include "channames/channelnamefiles.h"
 #include "downloadset/downloadsetfile.h"
-#include "fixture/qxflibrary.h"
 #include "fixture/zfffile.h"
+#include "qxfimport/qxflibrary.h"
 
 #include <QDirIterator>
+#include <QHash>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -32,9 +35,11 @@ private slots:
     {
         QTemporaryDir out;
         QxfLibraryConversion conversion;
+        ChannelNameTable start;
+        start.LoadDefaultNames();
         int lastDone = -1;
         int total = -1;
-        QVERIFY(ConvertQxfLibrary(installedQxfLibrary(), out.path(), conversion, [&](int done, int all) {
+        QVERIFY(ConvertQxfLibrary(installedQxfLibrary(), out.path(), start, conversion, [&](int done, int all) {
             QVERIFY(done >= lastDone);
             lastDone = done;
             total = all;
@@ -52,22 +57,33 @@ private slots:
         QCOMPARE(conversion.converted + refused, conversion.modes);
         QCOMPARE(conversion.written.size(), conversion.converted);
         QCOMPARE(QSet<QString>(conversion.written.cbegin(), conversion.written.cend()).size(), conversion.converted);
+        qInfo("%s", qPrintable(QxfLibrarySummary(conversion)));
 
-        const QString summary = QxfLibrarySummary(conversion);
-        QVERIFY(summary.contains(QStringLiteral("  converted: %1 ").arg(conversion.converted)));
-        qInfo("%s", qPrintable(summary));
+        // The table written beside the profiles: the built-in names untouched, the added
+        // names in the entries from 59 on.
+        ChannelNameTable written;
+        QVERIFY(ReadChannelNameTable(out.path(), written));
+        QCOMPARE(written, conversion.names);
+        QVERIFY(std::equal(start.entries.cbegin(), start.entries.cbegin() + BuiltInNameCount,
+                           written.entries.cbegin()));
+        for (const QString &added : std::as_const(conversion.addedNames))
+            QVERIFY2(written.findName(added) >= BuiltInNameCount, qPrintable(added));
 
-        for (const QString &file : std::as_const(conversion.written)) {
+        QHash<QString, QString> modelOfName; // manufacturer and fixture name -> model
+        for (const QxfLibraryProfile &made : std::as_const(conversion.profiles)) {
             FixtureProfile p;
-            const Outcome read = ReadProfile(file, p);
-            QVERIFY2(read, qPrintable(file + QLatin1String(": ") + read.reason()));
-            QVERIFY2(p.header.duplicateFlag == 0, qPrintable(file));
+            const Outcome read = ReadProfile(made.path, p);
+            QVERIFY2(read, qPrintable(made.path + QLatin1String(": ") + read.reason()));
+            QVERIFY2(p.header.duplicateFlag == 0, qPrintable(made.path));
             QCOMPARE(p.header.marker.text(), QStringLiteral("!Zelvar71!"));
             QVERIFY(p.setup.channelCount >= 1 && p.setup.channelCount <= MaxChannels);
+            QCOMPARE(withoutTrailingBlanks(p.setup.fixtureName.text()), made.fixtureName);
             QSet<int> ids;
             for (int c = 0; c < p.setup.channelCount; ++c) {
                 const ChannelEntry &e = p.channels[size_t(c)];
-                QVERIFY2(e.nameId < BuiltInNameCount, qPrintable(file));
+                // Every name the channel refers to is in the written table, as the import named it.
+                QVERIFY2(e.nameId < BuiltInNameCount || !written.isFree(e.nameId), qPrintable(made.path));
+                QCOMPARE(written.findName(made.channels.at(c).name), int(e.nameId));
                 ids.insert(e.nameId);
                 QVERIFY(e.stepCount >= 1 && e.stepCount <= StepsPerChannel);
                 QVERIFY(e.fadeMode <= 1);
@@ -78,12 +94,17 @@ private slots:
             QVERIFY(p.setup.blackChannel == AllChannels
                     || (p.setup.blackChannel >= 1 && p.setup.blackChannel <= p.setup.channelCount));
             QCOMPARE(p.setup.masterMask >> p.setup.channelCount, 0);
+
+            const QString key = made.manufacturer.simplified().toLower() + QLatin1Char('\n')
+                + made.fixtureName.toLower();
+            const QString model = made.model.simplified().toLower();
+            QVERIFY2(modelOfName.value(key, model) == model,
+                     qPrintable(made.fixtureName + QLatin1String(": ") + made.model + QLatin1String(", ")
+                                + modelOfName.value(key)));
+            modelOfName.insert(key, model);
         }
 
-        // Every profile goes into a download set, 255 at a time.
-        ChannelNameTable names;
-        names.LoadDefaultNames();
-        QVERIFY(SaveChannelNames(out.path(), names));
+        // Every profile goes into a download set, 255 at a time, with the written names.
         const QString namesFile = out.filePath(channelNameDownFileName());
         for (int first = 0; first < conversion.written.size(); first += MaxFixturesInSet) {
             const QStringList set = conversion.written.mid(first, MaxFixturesInSet);
@@ -93,6 +114,25 @@ private slots:
             QVERIFY(composed.namesWritten);
             QCOMPARE(int(quint8(composed.image.at(FixtureCountOffset))), int(set.size()));
         }
+
+        // The report: a header and a row a mode, with the profile where one was written.
+        QFile report(out.filePath(qxfReportFileName()));
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(report.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), QStringLiteral("source\tmode\tprofile\tnote"));
+        QCOMPARE(lines.size() - 1, conversion.modes);
+        int withProfile = 0;
+        for (const QString &line : lines.mid(1)) {
+            const QStringList cells = line.split(QLatin1Char('\t'));
+            QCOMPARE(cells.size(), 4);
+            if (!cells.at(2).isEmpty()) {
+                QVERIFY2(QFileInfo::exists(out.filePath(cells.at(2))), qPrintable(line));
+                ++withProfile;
+            } else {
+                QVERIFY2(!cells.at(3).isEmpty(), qPrintable(line));
+            }
+        }
+        QCOMPARE(withProfile, conversion.converted);
     }
 
     void modesOfOneFixtureKeepTheirNamesApart()

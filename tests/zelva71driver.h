@@ -121,14 +121,15 @@ struct ZffFile
 class Editor
 {
 public:
-    explicit Editor(const QByteArray &names = standardNames(), bool writeNames = true)
+    explicit Editor(const QByteArray &names = standardNames(), bool writeNames = true,
+                    zelvar::WindowNavigator *navigator = nullptr)
     {
         if (writeNames)
             testsupport::writeAll(path(QStringLiteral("ChNameSet.fix")), names);
         zelvar::setProgramFolder(m_folder.path());
         m_dataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
-        window = new zelvar::Zelva71(nullptr, prompts);
+        window = new zelvar::Zelva71(navigator, prompts);
         window->show();
         if (!QTest::qWaitForWindowActive(window))
             qWarning("the editor window did not become active");

@@ -2,20 +2,24 @@
 // mode at a time or a whole library at once.
 #include "commands.h"
 
-#include "channames/channelnametable.h"
+#include "channames/channelnamefiles.h"
 #include "common/labels.h"
-#include "fixture/qxfconversion.h"
-#include "fixture/qxflibrary.h"
+#include "common/programfolder.h"
 #include "fixture/zfffile.h"
+#include "qxfimport/qxfconversion.h"
+#include "qxfimport/qxflibrary.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 namespace zelvar::cli {
 
-const char *const ImportUsage = "usage: zelvar71-cli import FILE.qxf                      list the modes\n"
-                                "       zelvar71-cli import FILE.qxf --mode NAME -o OUT.zff\n"
-                                "       zelvar71-cli import --all DIR -o OUTDIR\n";
+const char *const ImportUsage =
+    "usage: zelvar71-cli import FILE.qxf                      list the modes\n"
+    "       zelvar71-cli import FILE.qxf --mode NAME -o OUT.zff [--names DIR]\n"
+    "       zelvar71-cli import --all LIBDIR -o OUTDIR [--names DIR]\n";
 
 namespace {
 
@@ -53,28 +57,49 @@ void listModes(const QxfDefinition &definition, QTextStream &out)
     }
 }
 
-int importAll(const QString &folder, const QString &target, QTextStream &out, QTextStream &err)
+int importAll(const QString &folder, const QString &target, const QString &namesFolder, QTextStream &out,
+              QTextStream &err)
 {
     if (!QFileInfo(folder).isDir()) {
         err << "zelvar71-cli: " << folder << " is not a folder\n";
         return ExitFailure;
     }
+    ChannelNameTable names;
+    if (namesFolder.isEmpty()) {
+        names.LoadDefaultNames();
+    } else if (Outcome read = ReadChannelNameTable(namesFolder, names); !read) {
+        err << "zelvar71-cli: " << read.reason() << "\n";
+        return ExitFailure;
+    }
+    // On a terminal one line tells how far the run is; nothing otherwise.
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    QxfLibraryProgress progress;
+    if (terminal) {
+        progress = [&err](int done, int total) {
+            err << "\rimporting: " << done << " of " << total << " definitions";
+            err.flush();
+        };
+    }
     QxfLibraryConversion conversion;
-    if (Outcome done = ConvertQxfLibrary(folder, target, conversion); !done) {
+    const Outcome done = ConvertQxfLibrary(folder, target, names, conversion, progress);
+    if (terminal)
+        err << "\n";
+    if (!done) {
         err << "zelvar71-cli: " << done.reason() << "\n";
         return ExitFailure;
     }
-    for (const QString &line : conversion.unreadable)
+    for (const QString &line : std::as_const(conversion.unreadable))
         err << "zelvar71-cli: unreadable: " << line << "\n";
-    for (const QString &line : conversion.notWritten)
+    for (const QString &line : std::as_const(conversion.notWritten))
         err << "zelvar71-cli: not written: " << line << "\n";
     out << QxfLibrarySummary(conversion);
-    out << "profiles in " << QDir::toNativeSeparators(target) << "\n";
-    return conversion.notWritten.isEmpty() ? 0 : ExitFailure;
+    out << "profiles, " << channelNameSetFileName() << ", " << channelNameDownFileName() << " and "
+        << qxfReportFileName() << " in " << QDir::toNativeSeparators(target) << "\n";
+    return conversion.unreadable.isEmpty() && conversion.notWritten.isEmpty() ? 0 : ExitFailure;
 }
 
-int importMode(const QxfDefinition &definition, const QString &modeName, QString target, QTextStream &out,
-               QTextStream &err)
+int importMode(const QxfDefinition &definition, const QString &modeName, QString target, const QString &namesFolder,
+               QTextStream &out, QTextStream &err)
 {
     const int mode = findMode(definition, modeName);
     if (mode < 0) {
@@ -82,13 +107,26 @@ int importMode(const QxfDefinition &definition, const QString &modeName, QString
         listModes(definition, err);
         return ExitFailure;
     }
+    ChannelNameTable names;
+    if (Outcome read = ReadChannelNameTable(namesFolder, names); !read) {
+        err << "zelvar71-cli: " << read.reason() << "\n";
+        return ExitFailure;
+    }
     ImportedFixture fixture;
-    if (Outcome converted = ConvertQxfMode(definition, mode, fixture); !converted) {
+    if (Outcome converted = ConvertQxfMode(definition, mode, names, fixture); !converted) {
         err << "zelvar71-cli: mode \"" << modeName << "\" cannot be imported: " << converted.reason() << "\n";
         return ExitFailure;
     }
     if (target.right(4).toLower() != QLatin1String(".zff"))
         target += QStringLiteral(".zff");
+    // The names first: a profile must never refer to names its table does not hold.
+    if (!fixture.addedNames.isEmpty()) {
+        if (Outcome saved = SaveChannelNames(namesFolder, names); !saved) {
+            err << "zelvar71-cli: the channel names could not be saved, so the profile is not written: "
+                << saved.reason() << "\n";
+            return ExitFailure;
+        }
+    }
     PrepareForSave(fixture.profile);
     if (Outcome written = WriteProfile(fixture.profile, target); !written) {
         err << "zelvar71-cli: " << written.reason() << "\n";
@@ -98,10 +136,14 @@ int importMode(const QxfDefinition &definition, const QString &modeName, QString
         << fixture.channels.size() << (fixture.channels.size() == 1 ? " channel\n" : " channels\n");
     for (int i = 0; i < fixture.channels.size(); ++i) {
         const ImportedChannel &c = fixture.channels.at(i);
-        out << "  " << channelLabel(i + 1) << "  " << c.sourceName << " -> " << DefaultNames[size_t(c.nameId)] << " ("
-            << FadeModeText(int(c.fadeMode)) << ", " << c.stepCount << (c.stepCount == 1 ? " step)\n" : " steps)\n");
+        out << "  " << channelLabel(i + 1) << "  " << c.sourceName << " -> " << c.name << " ("
+            << FadeModeText(int(c.fadeMode)) << ", " << c.stepCount << (c.stepCount == 1 ? " step" : " steps")
+            << (c.nameAdded ? ", name added)\n" : ")\n");
     }
-    for (const QString &warning : fixture.warnings)
+    if (!fixture.addedNames.isEmpty())
+        out << "added to the channel names in " << QDir::toNativeSeparators(namesFolder) << ": "
+            << fixture.addedNames.join(QStringLiteral(", ")) << "\n";
+    for (const QString &warning : std::as_const(fixture.warnings))
         err << "zelvar71-cli: warning: " << warning << "\n";
     return 0;
 }
@@ -113,20 +155,26 @@ int importQxf(const QStringList &args, QTextStream &out, QTextStream &err)
     QString source;
     QString modeName;
     QString target;
+    QString namesFolder;
     bool all = false;
     bool hasMode = false;
+    bool hasNames = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
-        if (arg == QLatin1String("-o") || arg == QLatin1String("--mode")) {
+        if (arg == QLatin1String("-o") || arg == QLatin1String("--mode") || arg == QLatin1String("--names")) {
             if (i + 1 >= args.size()) {
-                err << ImportUsage;
+                err << "zelvar71-cli: " << arg << " needs a value\n" << ImportUsage;
                 return ExitUsage;
             }
+            const QString &value = args.at(++i);
             if (arg == QLatin1String("-o")) {
-                target = args.at(++i);
-            } else {
-                modeName = args.at(++i);
+                target = value;
+            } else if (arg == QLatin1String("--mode")) {
+                modeName = value;
                 hasMode = true;
+            } else {
+                namesFolder = value;
+                hasNames = true;
             }
         } else if (arg == QLatin1String("--all")) {
             all = true;
@@ -136,16 +184,22 @@ int importQxf(const QStringList &args, QTextStream &out, QTextStream &err)
         } else if (source.isEmpty()) {
             source = arg;
         } else {
-            err << ImportUsage;
+            err << "zelvar71-cli: one definition or folder at a time; " << arg << " is one too many\n"
+                << ImportUsage;
             return ExitUsage;
         }
     }
-    if (source.isEmpty() || (all && (hasMode || target.isEmpty())) || (!all && hasMode != !target.isEmpty())) {
+    if (source.isEmpty() || (all && (hasMode || target.isEmpty())) || (!all && hasMode != !target.isEmpty())
+        || (hasNames && !all && !hasMode)) {
         err << ImportUsage;
         return ExitUsage;
     }
+    if (hasNames && !QFileInfo(namesFolder).isDir()) {
+        err << "zelvar71-cli: " << namesFolder << " is not a folder\n";
+        return ExitFailure;
+    }
     if (all)
-        return importAll(source, target, out, err);
+        return importAll(source, target, namesFolder, out, err);
 
     QxfDefinition definition;
     if (Outcome read = ReadQxf(source, definition); !read) {
@@ -156,7 +210,7 @@ int importQxf(const QStringList &args, QTextStream &out, QTextStream &err)
         listModes(definition, out);
         return 0;
     }
-    return importMode(definition, modeName, target, out, err);
+    return importMode(definition, modeName, target, hasNames ? namesFolder : programFolder(), out, err);
 }
 
 } // namespace zelvar::cli

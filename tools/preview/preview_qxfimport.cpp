@@ -3,8 +3,9 @@
 // The installed library is listed (or the folders of ZELVAR71_QLCPLUS_FIXTURES); SEARCH
 // goes into the search box, the first fixture it finds is chosen, and then the mode named
 // MODE, or the first that fits.
+#include "common/programfolder.h"
 #include "common/prompts.h"
-#include "fixture/qxfimportdialog.h"
+#include "qxfimport/qxfimportdialog.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -31,7 +32,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     zelvar::QtPrompts prompts;
-    zelvar::QxfImportDialog dialog(prompts, zelvar::QxfLibraryFolders());
+    zelvar::QxfImportDialog dialog(prompts, zelvar::QxfLibraryFolders(), zelvar::programFolder());
     QObject::connect(&dialog, &zelvar::QxfImportDialog::listingDone, &dialog, [&] {
         if (args.isEmpty())
             return;
