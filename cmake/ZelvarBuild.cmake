@@ -16,13 +16,14 @@ if(ZELVAR71_FUZZ)
     add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
-# zelvar_add_test(<name> SOURCES <files...> LIBS <libs...>)
+# zelvar_add_test(<name> SOURCES <files...> LIBS <libs...> [WRAPPER <program>])
+# WRAPPER runs the test through another program (umockdev-wrapper).
 function(zelvar_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "WRAPPER" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${ARG_WRAPPER} $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1"
         TIMEOUT 300)

@@ -540,6 +540,7 @@ private slots:
         Tool t;
         QString caption;
         QString version;
+        QString driver;
         QString okText;
         bool hasIcon = false;
         QTimer::singleShot(0, [&] {
@@ -547,6 +548,7 @@ private slots:
             QVERIFY(box);
             caption = box->windowTitle();
             version = box->findChild<QLabel *>(QStringLiteral("Version"))->text();
+            driver = box->findChild<QLabel *>(QStringLiteral("Driver"))->text();
             hasIcon = !box->findChild<QLabel *>(QStringLiteral("Icon"))->pixmap().isNull();
             auto *ok = box->findChild<QPushButton *>(QStringLiteral("1"));
             okText = ok->text();
@@ -555,6 +557,7 @@ private slots:
         t.action("About")->trigger();
         QCOMPARE(caption, QStringLiteral("?? Ducto"));
         QCOMPARE(version, QStringLiteral("Ducto Version 1.0"));
+        QCOMPARE(driver, QStringLiteral("USB driver: " ZELVAR71_D2XX_SIM ", named by ZELVAR71_D2XX"));
         QCOMPARE(okText, QStringLiteral("??"));
         QVERIFY(hasIcon);
         QVERIFY(t.dialog->isVisible());

@@ -5,11 +5,13 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <cstdint>
 #include <cstring>
 #include <dlfcn.h>
+#include <link.h>
 
 namespace zelvar {
 
@@ -17,10 +19,70 @@ using namespace d2xx;
 
 DeviceLibrary::DeviceLibrary(Prompts &prompts) : m_prompts(prompts) {}
 
-QString DeviceLibrary::libraryPath()
+namespace {
+
+const char BundledLibraryName[] = "libzelvar71_ftdi.so";
+
+// The missing-driver message: its first line as the tool has always shown it, then what
+// was looked for.
+QString missingDriverMessage(const QString &lookedFor)
 {
+    return QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n") + lookedFor;
+}
+
+QString loadedFile(void *library, const QString &fallback)
+{
+    link_map *map = nullptr;
+    if (dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name && *map->l_name)
+        return QFile::decodeName(map->l_name);
+    return fallback;
+}
+
+} // namespace
+
+QString DeviceLibrary::bundledLibraryPath()
+{
+    const QString folder =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return folder + QLatin1Char('/') + QLatin1String(BundledLibraryName);
+}
+
+void DeviceLibrary::loadLibrary()
+{
+    const int mode = RTLD_NOW | RTLD_LOCAL;
     const QString named = qEnvironmentVariable("ZELVAR71_D2XX");
-    return named.isEmpty() ? QStringLiteral("libftd2xx.so") : named;
+    if (!named.isEmpty()) {
+        // Named, it is final: a file that does not load is reported, never replaced.
+        m_library = dlopen(QFile::encodeName(named).constData(), mode);
+        m_libraryDescription = m_library
+            ? loadedFile(m_library, named) + QStringLiteral(", named by ZELVAR71_D2XX")
+            : QStringLiteral("ZELVAR71_D2XX names %1, which does not load (%2).").arg(named, QString::fromLocal8Bit(dlerror()));
+        return;
+    }
+    if ((m_library = dlopen("libftd2xx.so", mode))) {
+        m_libraryDescription = loadedFile(m_library, QStringLiteral("libftd2xx.so"))
+            + QStringLiteral(", the chip maker's D2XX library from the library path");
+        return;
+    }
+    const QString bundled = bundledLibraryPath();
+    if ((m_library = dlopen(QFile::encodeName(bundled).constData(), mode))) {
+        m_libraryDescription = bundled + QStringLiteral(", bundled with Zelvar71 (libftd2xx.so is not installed)");
+        return;
+    }
+    const QString why = QFileInfo::exists(bundled) ? QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(dlerror())) : QString();
+    m_libraryDescription = QStringLiteral("Looked for libftd2xx.so on the library path and for %1%2; "
+                                          "ZELVAR71_D2XX may name another library file.")
+                               .arg(bundled, why);
+}
+
+QString DeviceLibrary::noDeviceMessage() const
+{
+    QString text = QStringLiteral("No USB Device Connected or Device Error!");
+    if (m_lastProblem) {
+        if (const char *problem = m_lastProblem(); problem && *problem)
+            text += QLatin1Char('\n') + QString::fromUtf8(problem);
+    }
+    return text;
 }
 
 void DeviceLibrary::showMessage(const QString &text)
@@ -53,11 +115,13 @@ void DeviceLibrary::BindDeviceLibrary()
     if (m_library)
         return;
     // Never unloaded: a link transfer may still be inside the library when the dialog ends.
-    m_library = dlopen(QFile::encodeName(libraryPath()).constData(), RTLD_NOW | RTLD_LOCAL);
+    loadLibrary();
     if (!m_library) {
-        showMessage(QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver"));
+        showMessage(missingDriverMessage(m_libraryDescription));
         return;
     }
+    if (void *lastProblem = dlsym(m_library, "ZelvarFtdi_LastProblem"))
+        std::memcpy(&m_lastProblem, &lastProblem, sizeof m_lastProblem);
     // In this order; the names after the first missing one stay unresolved.
     resolve("FT_ListDevices", m_fn.listDevices) && resolve("FT_Write", m_fn.write)
         && resolve("FT_Read", m_fn.read) && resolve("FT_Open", m_fn.open) && resolve("FT_OpenEx", m_fn.openEx)
@@ -101,7 +165,7 @@ void DeviceLibrary::OpenInterface(ULONG bitRate)
             return;
         }
     }
-    showMessage(QStringLiteral("No USB Device Connected or Device Error!"));
+    showMessage(noDeviceMessage());
 }
 
 void DeviceLibrary::CloseInterface()

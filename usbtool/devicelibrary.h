@@ -33,13 +33,18 @@ public:
 
     void setMessageParent(QWidget *parent) { m_parent = parent; }
 
-    // The library file: the one named by ZELVAR71_D2XX, else libftd2xx.so.
-    static QString libraryPath();
+    // The project's own driver library, beside the programs.
+    static QString bundledLibraryPath();
 
     // Loads the library and resolves the entry points in their fixed order, stopping with
-    // a message at the first that fails. Meant to run once per run.
+    // a message at the first that fails. Meant to run once per run. The library is the file
+    // named by ZELVAR71_D2XX when that is set (and then no other), else the chip maker's
+    // libftd2xx.so from the library path, else the bundled one.
     void BindDeviceLibrary();
     bool isLoaded() const { return m_library != nullptr; }
+    // Which library answered and why (".../libzelvar71_ftdi.so, bundled with Zelvar71
+    // (libftd2xx.so is not installed)"); after a failed load, what was looked for.
+    QString libraryDescription() const { return m_libraryDescription; }
 
     // Finds the first "kzt_usb_dmx" or "kzt_dmx20" device and opens it; the caller learns
     // whether it answers from its first write.
@@ -69,6 +74,9 @@ public:
 private:
     template <typename Fn>
     bool resolve(const char *name, Fn &slot);
+    void loadLibrary();
+    // "No USB Device Connected or Device Error!", with what the library knows about why.
+    QString noDeviceMessage() const;
 
     struct EntryPoints
     {
@@ -94,7 +102,10 @@ private:
     Prompts &m_prompts;
     QWidget *m_parent = nullptr;
     void *m_library = nullptr;
+    QString m_libraryDescription;
     EntryPoints m_fn;
+    // Only the bundled library has it: what kept the last search from opening a device.
+    const char *(*m_lastProblem)() = nullptr;
     d2xx::FT_HANDLE m_handle = nullptr;
 };
 

@@ -14,6 +14,7 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err);
 int serialSend(const QStringList &args, QTextStream &out, QTextStream &err);
 int serialReceive(const QStringList &args, QTextStream &out, QTextStream &err);
 int link(const QStringList &args, QTextStream &out, QTextStream &err);
+int usb(const QStringList &args, QTextStream &out, QTextStream &err);
 int importQxf(const QStringList &args, QTextStream &out, QTextStream &err);
 
 constexpr int ExitFailure = 1; // the command could not be done (bad file, write failed)

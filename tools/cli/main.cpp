@@ -17,6 +17,7 @@ const char *const Usage =
     "                     store what arrives until Ctrl+C or SECONDS without a byte\n"
     "  link send FILE|receive FILE SECONDS\n"
     "                     a file over the Kiron USB link\n"
+    "  usb                the FTDI USB devices, who may open them, and the driver library\n"
     "  import FILE.qxf [--mode NAME -o OUT.zff] | import --all DIR -o OUTDIR\n"
     "                     fixture profiles from QLC+ fixture definitions\n";
 
@@ -48,6 +49,8 @@ int main(int argc, char *argv[])
         return zelvar::cli::serialReceive(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("link"))
         return zelvar::cli::link(args.mid(1), out, err);
+    if (args.value(0) == QLatin1String("usb"))
+        return zelvar::cli::usb(args.mid(1), out, err);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("help")) {
         out << Usage;
         return 0;
