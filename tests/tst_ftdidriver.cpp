@@ -420,6 +420,19 @@ private slots:
                 .arg(other.address())
                 .arg(QFileInfo(QStringLiteral(ZELVAR71_CLI)).absolutePath());
         QCOMPARE(QString::fromUtf8(run.out), expected);
+
+        // A program without the bundled library beside it, and no other: nothing loads.
+        const QString alone = path(QStringLiteral("alone/zelvar71-cli"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("alone"))));
+        QVERIFY(QFile::copy(QStringLiteral(ZELVAR71_CLI), alone));
+        const CliRun bare = runProgram(alone, {QStringLiteral("usb")});
+        QCOMPARE(bare.exitCode, 1);
+        QVERIFY2(bare.out.endsWith(QStringLiteral("driver library: Looked for libftd2xx.so on the library path and for "
+                                                  "%1/libzelvar71_ftdi.so; ZELVAR71_D2XX may name another library file.\n")
+                                       .arg(QFileInfo(alone).absolutePath())
+                                       .toUtf8()),
+                 bare.out.constData());
+        QVERIFY(bare.err.startsWith("Error:Can't Load ft8u245.dll,Please Install Driver\nLooked for libftd2xx.so"));
     }
 };
 
