@@ -107,9 +107,11 @@ FT_STATUS FtdiPort::open(const Port &port, std::unique_ptr<FtdiPort> &opened, st
     if (openResult != LIBUSB_SUCCESS) {
         libusb_unref_device(device);
         ftdi_free(ftdi);
-        problem = who
-            + (openResult == LIBUSB_ERROR_ACCESS ? ": no permission; install 60-zelvar71.rules"
-                                                 : std::string(": cannot be opened (") + libusb_strerror(openResult) + ")");
+        problem = who;
+        if (openResult == LIBUSB_ERROR_ACCESS)
+            problem += ": no permission; install 60-zelvar71.rules";
+        else
+            problem += std::string(": cannot be opened (") + libusb_strerror(openResult) + ")";
         return openResult == LIBUSB_ERROR_NO_DEVICE ? FT_DEVICE_NOT_FOUND : FT_DEVICE_NOT_OPENED;
     }
 
@@ -275,8 +277,9 @@ FT_STATUS FtdiPort::setBitRate(ULONG bitRate)
 
 FT_STATUS FtdiPort::setDataCharacteristics(UCHAR wordLength, UCHAR stopBits, UCHAR parity)
 {
-    if ((wordLength != FT_BITS_7 && wordLength != FT_BITS_8) || (stopBits != FT_STOP_BITS_1 && stopBits != FT_STOP_BITS_2)
-        || parity > FT_PARITY_SPACE)
+    const bool knownLength = wordLength == FT_BITS_7 || wordLength == FT_BITS_8;
+    const bool knownStopBits = stopBits == FT_STOP_BITS_1 || stopBits == FT_STOP_BITS_2;
+    if (!knownLength || !knownStopBits || parity > FT_PARITY_SPACE)
         return FT_INVALID_PARAMETER;
     // The D2XX values are libftdi1's: 7 or 8 bits, stop bits 0 (one) or 2 (two), parity 0 to 4.
     return ftdi_set_line_property(m_ftdi, ftdi_bits_type(wordLength), ftdi_stopbits_type(stopBits),

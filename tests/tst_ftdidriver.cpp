@@ -208,8 +208,9 @@ private slots:
         zelvar::DeviceLibrary lib(prompts);
         lib.BindDeviceLibrary();
         QCOMPARE(messages(prompts), QStringList());
-        QCOMPARE(lib.libraryDescription(), zelvar::DeviceLibrary::bundledLibraryPath()
-                                               + QStringLiteral(", bundled with Zelvar71 (libftd2xx.so is not installed)"));
+        QCOMPARE(lib.libraryDescription(),
+                 zelvar::DeviceLibrary::bundledLibraryPath()
+                     + QStringLiteral(", bundled with Zelvar71 (libftd2xx.so is not installed)"));
         lib.CloseInterface();
         lib.OpenInterface(zelvar::StickBitRate);
         QCOMPARE(messages(prompts), QStringList());
@@ -393,8 +394,9 @@ private slots:
         EmulatedFtdiChip &chip = m_usb->plug(options);
         QProcess receive;
         receive.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        const QString cut = path(QStringLiteral("cut.bin"));
         receive.start(QStringLiteral(ZELVAR71_CLI),
-                      {QStringLiteral("link"), QStringLiteral("receive"), path(QStringLiteral("cut.bin")), QStringLiteral("60")});
+                      {QStringLiteral("link"), QStringLiteral("receive"), cut, QStringLiteral("60")});
         QVERIFY(receive.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(chip.claimed(), 10000);
         QElapsedTimer clock;
@@ -415,7 +417,8 @@ private slots:
         const QString expected =
             QStringLiteral("bus 1 device %1  0403:6001  \"kzt_usb_dmx\"  may be opened\n"
                            "bus 1 device %2  0403:6015  \"FT230X Basic UART\"  may be opened\n"
-                           "driver library: %3/libzelvar71_ftdi.so, bundled with Zelvar71 (libftd2xx.so is not installed)\n")
+                           "driver library: %3/libzelvar71_ftdi.so, bundled with Zelvar71 "
+                           "(libftd2xx.so is not installed)\n")
                 .arg(link.address())
                 .arg(other.address())
                 .arg(QFileInfo(QStringLiteral(ZELVAR71_CLI)).absolutePath());
@@ -427,11 +430,11 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(ZELVAR71_CLI), alone));
         const CliRun bare = runProgram(alone, {QStringLiteral("usb")});
         QCOMPARE(bare.exitCode, 1);
-        QVERIFY2(bare.out.endsWith(QStringLiteral("driver library: Looked for libftd2xx.so on the library path and for "
-                                                  "%1/libzelvar71_ftdi.so; ZELVAR71_D2XX may name another library file.\n")
-                                       .arg(QFileInfo(alone).absolutePath())
-                                       .toUtf8()),
-                 bare.out.constData());
+        const QString lookedFor = QStringLiteral("driver library: Looked for libftd2xx.so on the library path and "
+                                                 "for %1/libzelvar71_ftdi.so; ZELVAR71_D2XX may name another "
+                                                 "library file.\n")
+                                      .arg(QFileInfo(alone).absolutePath());
+        QVERIFY2(bare.out.endsWith(lookedFor.toUtf8()), bare.out.constData());
         QVERIFY(bare.err.startsWith("Error:Can't Load ft8u245.dll,Please Install Driver\nLooked for libftd2xx.so"));
     }
 };

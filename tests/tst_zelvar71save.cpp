@@ -605,7 +605,8 @@ private slots:
         ScriptedPrompts prompts;
         Zelvar71SaveDialog dialog(prompts);
         QCOMPARE(prompts.calls.size(), 1);
-        QVERIFY(prompts.calls.first().text.startsWith(QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n")));
+        QVERIFY(prompts.calls.first().text.startsWith(
+            QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n")));
         QCOMPARE(prompts.calls.first().title, QString());
         QCOMPARE(prompts.calls.first().buttons, PromptButtons::Ok);
         // The dialog is there all the same.

@@ -42,8 +42,8 @@ QString loadedFile(void *library, const QString &fallback)
 
 QString DeviceLibrary::bundledLibraryPath()
 {
-    const QString folder =
-        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const QString folder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                        : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
     return folder + QLatin1Char('/') + QLatin1String(BundledLibraryName);
 }
 
@@ -54,9 +54,9 @@ void DeviceLibrary::loadLibrary()
     if (!named.isEmpty()) {
         // Named, it is final: a file that does not load is reported, never replaced.
         m_library = dlopen(QFile::encodeName(named).constData(), mode);
-        m_libraryDescription = m_library
-            ? loadedFile(m_library, named) + QStringLiteral(", named by ZELVAR71_D2XX")
-            : QStringLiteral("ZELVAR71_D2XX names %1, which does not load (%2).").arg(named, QString::fromLocal8Bit(dlerror()));
+        m_libraryDescription = m_library ? loadedFile(m_library, named) + QStringLiteral(", named by ZELVAR71_D2XX")
+                                         : QStringLiteral("ZELVAR71_D2XX names %1, which does not load (%2).")
+                                               .arg(named, QString::fromLocal8Bit(dlerror()));
         return;
     }
     if ((m_library = dlopen("libftd2xx.so", mode))) {
@@ -69,7 +69,9 @@ void DeviceLibrary::loadLibrary()
         m_libraryDescription = bundled + QStringLiteral(", bundled with Zelvar71 (libftd2xx.so is not installed)");
         return;
     }
-    const QString why = QFileInfo::exists(bundled) ? QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(dlerror())) : QString();
+    // The file is there but does not load: most likely libftdi1 is missing.
+    const QString why =
+        QFileInfo::exists(bundled) ? QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(dlerror())) : QString();
     m_libraryDescription = QStringLiteral("Looked for libftd2xx.so on the library path and for %1%2; "
                                           "ZELVAR71_D2XX may name another library file.")
                                .arg(bundled, why);

@@ -25,7 +25,8 @@ int usb(const QStringList &args, QTextStream &out, QTextStream &err)
             access = QStringLiteral("no permission: install 60-zelvar71.rules");
             break;
         case ftdi::Access::Missing:
-            access = QStringLiteral("no device node %1").arg(QString::fromStdString(ftdi::deviceNode(port.chip.bus, port.chip.address)));
+            access = QStringLiteral("no device node %1")
+                         .arg(QString::fromStdString(ftdi::deviceNode(port.chip.bus, port.chip.address)));
             break;
         }
         out << QStringLiteral("bus %1 device %2  %3:%4  \"%5\"  %6\n")
