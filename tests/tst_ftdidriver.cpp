@@ -13,7 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <dlfcn.h>
+#include <thread>
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -297,6 +299,36 @@ private slots:
             QCOMPARE(FT_SetRts(handle), FT_INVALID_HANDLE);
             QCOMPARE(FT_Close(handle), FT_INVALID_HANDLE);
         }
+    }
+
+    void aCloseFromTheOtherThreadEndsARunningRead()
+    {
+        ChipOptions options;
+        options.description = "kzt_dmx20";
+        options.statusOnly = true;
+        EmulatedFtdiChip &chip = m_usb->plug(options);
+        FT_HANDLE h = openByDescription("kzt_dmx20");
+        QVERIFY(h);
+        // Timeouts of 0: the read would wait without end.
+        QCOMPARE(FT_SetTimeouts(h, 0, 0), FT_OK);
+        std::atomic<bool> ended{false};
+        std::atomic<FT_STATUS> status{FT_OK};
+        std::thread reader([&] {
+            char buffer[4];
+            DWORD got = 0;
+            status = FT_Read(h, buffer, 4, &got);
+            ended = true;
+        });
+        QTest::qWait(300);
+        QVERIFY(!ended);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(FT_Close(h), FT_OK);
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 3000);
+        reader.join();
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(status.load(), FT_IO_ERROR);
+        QVERIFY(chip.kernelDriverBound());
     }
 
     void aChipThisUserMayNotOpenIsNamed()
