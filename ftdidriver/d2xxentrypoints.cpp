@@ -54,18 +54,26 @@ void noteProblem(const std::string &problem)
     registry().lastProblem = problem;
 }
 
+// The open port behind `handle`, taken out of the registry when `remove`; null when none.
+std::shared_ptr<OpenPort> portOf(FT_HANDLE handle, bool remove)
+{
+    std::lock_guard<std::mutex> guard(registry().lock);
+    const auto found = registry().ports.find(reinterpret_cast<std::uintptr_t>(handle));
+    if (found == registry().ports.end())
+        return nullptr;
+    std::shared_ptr<OpenPort> entry = found->second;
+    if (remove)
+        registry().ports.erase(found);
+    return entry;
+}
+
 // Runs `call` on the open port behind `handle`.
 template <typename Call>
 FT_STATUS onPort(FT_HANDLE handle, Call call)
 {
-    std::shared_ptr<OpenPort> entry;
-    {
-        std::lock_guard<std::mutex> guard(registry().lock);
-        const auto found = registry().ports.find(reinterpret_cast<std::uintptr_t>(handle));
-        if (found == registry().ports.end())
-            return FT_INVALID_HANDLE;
-        entry = found->second;
-    }
+    const std::shared_ptr<OpenPort> entry = portOf(handle, false);
+    if (!entry)
+        return FT_INVALID_HANDLE;
     std::lock_guard<std::timed_mutex> guard(entry->lock);
     if (!entry->port)
         return FT_INVALID_HANDLE;
@@ -221,15 +229,9 @@ FTDI_EXPORT FT_STATUS FT_OpenEx(void *arg1, DWORD flags, FT_HANDLE *handle)
 
 FTDI_EXPORT FT_STATUS FT_Close(FT_HANDLE handle)
 {
-    std::shared_ptr<OpenPort> entry;
-    {
-        std::lock_guard<std::mutex> guard(registry().lock);
-        const auto found = registry().ports.find(reinterpret_cast<std::uintptr_t>(handle));
-        if (found == registry().ports.end())
-            return FT_INVALID_HANDLE;
-        entry = found->second;
-        registry().ports.erase(found);
-    }
+    const std::shared_ptr<OpenPort> entry = portOf(handle, true);
+    if (!entry)
+        return FT_INVALID_HANDLE;
     closeEntry(entry, std::chrono::hours(1));
     return FT_OK;
 }

@@ -188,6 +188,23 @@ int FtdiPort::fetch(unsigned waitMs)
     return result;
 }
 
+unsigned FtdiPort::nextWait(bool endless, Clock::time_point deadline, FT_STATUS &status) const
+{
+    if (m_interrupted) {
+        status = FT_IO_ERROR;
+        return 0;
+    }
+    return endless ? TransferSliceMs : std::min(remainingMs(deadline), TransferSliceMs);
+}
+
+DWORD FtdiPort::takeReadAhead(std::uint8_t *out, DWORD most)
+{
+    const DWORD n = DWORD(std::min<std::size_t>(most, m_readAhead.size()));
+    std::copy_n(m_readAhead.begin(), n, out);
+    m_readAhead.erase(m_readAhead.begin(), m_readAhead.begin() + n);
+    return n;
+}
+
 FT_STATUS FtdiPort::read(std::uint8_t *buffer, DWORD count, DWORD *received)
 {
     DWORD got = 0;
@@ -195,28 +212,18 @@ FT_STATUS FtdiPort::read(std::uint8_t *buffer, DWORD count, DWORD *received)
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_readTimeoutMs);
     FT_STATUS status = FT_OK;
     for (;;) {
-        const DWORD n = DWORD(std::min<std::size_t>(count - got, m_readAhead.size()));
-        std::copy_n(m_readAhead.begin(), n, buffer + got);
-        m_readAhead.erase(m_readAhead.begin(), m_readAhead.begin() + n);
-        got += n;
+        got += takeReadAhead(buffer + got, count - got);
         if (got == count)
             break;
-        const unsigned left = endless ? TransferSliceMs : remainingMs(deadline);
-        if (left == 0)
+        const unsigned wait = nextWait(endless, deadline, status);
+        if (wait == 0)
             break;
-        if (m_interrupted) {
-            status = FT_IO_ERROR;
-            break;
-        }
         // The chip answers each request within its latency timer, with a status-only packet
         // when it has nothing: the wait is in the USB stack, never a spin.
-        const int result = fetch(std::min(left, TransferSliceMs));
+        const int result = fetch(wait);
         if (result != LIBUSB_SUCCESS && result != LIBUSB_ERROR_TIMEOUT) {
             // Bytes that came with the failing transfer still reach the caller.
-            const DWORD last = DWORD(std::min<std::size_t>(count - got, m_readAhead.size()));
-            std::copy_n(m_readAhead.begin(), last, buffer + got);
-            m_readAhead.erase(m_readAhead.begin(), m_readAhead.begin() + last);
-            got += last;
+            got += takeReadAhead(buffer + got, count - got);
             status = failed(result);
             break;
         }
@@ -234,18 +241,14 @@ FT_STATUS FtdiPort::write(const std::uint8_t *buffer, DWORD count, DWORD *writte
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(m_writeTimeoutMs);
     // Each call goes out on its own: nothing is held back to be joined with the next.
     while (sent < count) {
-        const unsigned left = endless ? TransferSliceMs : remainingMs(deadline);
-        if (left == 0)
+        const unsigned wait = nextWait(endless, deadline, status);
+        if (wait == 0)
             break;
-        if (m_interrupted) {
-            status = FT_IO_ERROR;
-            break;
-        }
         int actual = 0;
         // The chip's OUT endpoint is libftdi1's in_ep.
         const int result = libusb_bulk_transfer(m_ftdi->usb_dev, std::uint8_t(m_ftdi->in_ep),
                                                 const_cast<std::uint8_t *>(buffer + sent), int(count - sent), &actual,
-                                                std::min(left, TransferSliceMs));
+                                                wait);
         sent += DWORD(std::max(actual, 0));
         if (result != LIBUSB_SUCCESS && result != LIBUSB_ERROR_TIMEOUT) {
             status = failed(result);

@@ -6,6 +6,7 @@
 #include "usbtool/d2xx.h"
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <string>
@@ -54,6 +55,11 @@ private:
     // One bulk IN transfer of at most `waitMs` into the read-ahead, status bytes dropped.
     // Returns a libusb result.
     int fetch(unsigned waitMs);
+    // The next transfer's wait: what is left of the timeout (`endless`: none), at most one
+    // slice; 0 to stop, when the time ran out or a close asked for it (then `status` says so).
+    unsigned nextWait(bool endless, std::chrono::steady_clock::time_point deadline, d2xx::FT_STATUS &status) const;
+    // Moves up to `most` bytes from the read-ahead to `out`.
+    d2xx::DWORD takeReadAhead(std::uint8_t *out, d2xx::DWORD most);
     d2xx::FT_STATUS failed(int libusbResult);
 
     Port m_port;
