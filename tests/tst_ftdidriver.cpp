@@ -180,7 +180,10 @@ private slots:
         QVERIFY2(EmulatedUsb::preloaded(), "run this test under umockdev-wrapper");
         if (void *vendor = dlopen("libftd2xx.so", RTLD_NOW | RTLD_LOCAL)) {
             dlclose(vendor);
-            QSKIP("the chip maker's libftd2xx.so is installed: the tool would use it, not ours");
+            // What QSKIP does; the macro's empty variadic part fails clang's pedantic warnings.
+            QTest::qSkip("the chip maker's libftd2xx.so is installed: the tool would use it, not ours", __FILE__,
+                         __LINE__);
+            return;
         }
         qunsetenv("ZELVAR71_D2XX");
         m_usb = new EmulatedUsb;
