@@ -103,37 +103,33 @@ FT_STATUS FtdiPort::open(const Port &port, std::unique_ptr<FtdiPort> &opened, st
     }
 
     libusb_device_handle *handle = nullptr;
-    const int openResult = libusb_open(device, &handle);
-    if (openResult != LIBUSB_SUCCESS) {
+    // Undoes what was done so far and says why.
+    const auto giveUp = [&](FT_STATUS status, const std::string &why) {
+        if (handle)
+            libusb_close(handle);
         libusb_unref_device(device);
         ftdi_free(ftdi);
-        problem = who;
-        if (openResult == LIBUSB_ERROR_ACCESS)
-            problem += ": no permission; install 60-zelvar71.rules";
-        else
-            problem += std::string(": cannot be opened (") + libusb_strerror(openResult) + ")";
-        return openResult == LIBUSB_ERROR_NO_DEVICE ? FT_DEVICE_NOT_FOUND : FT_DEVICE_NOT_OPENED;
-    }
+        problem = who + why;
+        return status;
+    };
+    const int openResult = libusb_open(device, &handle);
+    if (openResult == LIBUSB_ERROR_ACCESS)
+        return giveUp(FT_DEVICE_NOT_OPENED, ": no permission; install 60-zelvar71.rules");
+    if (openResult != LIBUSB_SUCCESS)
+        return giveUp(openResult == LIBUSB_ERROR_NO_DEVICE ? FT_DEVICE_NOT_FOUND : FT_DEVICE_NOT_OPENED,
+                      std::string(": cannot be opened (") + libusb_strerror(openResult) + ")");
 
     // The kernel's serial driver gives way while the port is open, and gets it back after.
     const int interfaceIndex = port.interfaceIndex;
     const bool kernelHadIt = libusb_kernel_driver_active(handle, interfaceIndex) == 1;
-    if (kernelHadIt && libusb_detach_kernel_driver(handle, interfaceIndex) != LIBUSB_SUCCESS) {
-        libusb_close(handle);
-        libusb_unref_device(device);
-        ftdi_free(ftdi);
-        problem = who + ": its serial driver (/dev/ttyUSB) would not let go of it";
-        return FT_DEVICE_NOT_OPENED;
-    }
+    if (kernelHadIt && libusb_detach_kernel_driver(handle, interfaceIndex) != LIBUSB_SUCCESS)
+        return giveUp(FT_DEVICE_NOT_OPENED, ": its serial driver (/dev/ttyUSB) would not let go of it");
     const int claim = libusb_claim_interface(handle, interfaceIndex);
     if (claim != LIBUSB_SUCCESS) {
         if (kernelHadIt)
             libusb_attach_kernel_driver(handle, interfaceIndex);
-        libusb_close(handle);
-        libusb_unref_device(device);
-        ftdi_free(ftdi);
-        problem = who + (claim == LIBUSB_ERROR_BUSY ? ": in use by another program" : ": cannot be claimed");
-        return FT_DEVICE_NOT_OPENED;
+        return giveUp(FT_DEVICE_NOT_OPENED,
+                      claim == LIBUSB_ERROR_BUSY ? ": in use by another program" : ": cannot be claimed");
     }
 
     libusb_device_descriptor descriptor{};
