@@ -433,7 +433,13 @@ private slots:
         receive.start(QStringLiteral(ZELVAR71_CLI),
                       {QStringLiteral("link"), QStringLiteral("receive"), cut, QStringLiteral("60")});
         QVERIFY(receive.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(chip.claimed(), 10000);
+        // Pulled once the receive reads: it raises RTS (01 0202) before every read.
+        const auto reading = [&chip] {
+            const std::vector<std::string> requests = chip.controlRequests();
+            return std::any_of(requests.begin(), requests.end(),
+                               [](const std::string &r) { return r.rfind("01 0202 ", 0) == 0; });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(reading(), 10000);
         QElapsedTimer clock;
         clock.start();
         m_usb->unplug(chip);
