@@ -16,13 +16,14 @@ if(ZELVAR71_FUZZ)
     add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
-# zelvar_add_test(<name> SOURCES <files...> LIBS <libs...>)
+# zelvar_add_test(<name> SOURCES <files...> LIBS <libs...> [WRAPPER <program>])
+# WRAPPER runs the test through another program (umockdev-wrapper).
 function(zelvar_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "WRAPPER" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${ARG_WRAPPER} $<TARGET_FILE:${name}>)
     # Recovery files of unsaved work go to a data folder of the test's own, never the user's;
     # tests that leave work behind give each case a fresh one.
     set_tests_properties(${name} PROPERTIES

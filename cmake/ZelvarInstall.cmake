@@ -1,6 +1,7 @@
-# Installation: the programs, the library profiles and the device simulator together in one
-# folder (the programs look for their companion files beside themselves), links to the
-# programs in bin/, and a desktop entry with its icon.
+# Installation: the programs, the library profiles, the USB driver library and the device
+# simulator together in one folder (the programs look for their companion files beside
+# themselves), links to the programs in bin/, a desktop entry with its icon, and the udev
+# rule that lets the user open the USB interfaces.
 include(GNUInstallDirs)
 
 set(ZELVAR71_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/zelvar71)
@@ -9,7 +10,10 @@ if(TARGET Zelvar71Save)
     list(APPEND programs Zelvar71Save)
 endif()
 install(TARGETS ${programs} RUNTIME DESTINATION ${ZELVAR71_PROGRAM_DIR})
-install(TARGETS zelvar71_d2xxsim LIBRARY DESTINATION ${ZELVAR71_PROGRAM_DIR})
+install(TARGETS zelvar71_d2xxsim zelvar71_ftdi LIBRARY DESTINATION ${ZELVAR71_PROGRAM_DIR})
+# udev reads /usr/lib/udev/rules.d and /etc/udev/rules.d; under another prefix the README
+# says where to copy the rule.
+install(FILES ${PROJECT_SOURCE_DIR}/ftdidriver/60-zelvar71.rules DESTINATION lib/udev/rules.d)
 install(FILES
     ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/KZTFIX16.zff
     ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/KZTFIX8.zff

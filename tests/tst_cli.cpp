@@ -136,9 +136,9 @@ private slots:
         for (const char *help : {"-h", "--help", "help"})
             QTest::newRow(help) << QStringList{QLatin1String(help)} << 0 << overview;
         QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0 << QByteArray("zelvar71-cli 1.09\n");
-        for (const char *word : {"zff", "names", "compose", "tzk", "send", "receive", "stick", "link", "import"})
+        for (const char *word : {"zff", "names", "compose", "tzk", "send", "receive", "stick", "link", "usb", "import"})
             QTest::addRow("%s --help", word) << QStringList{QLatin1String(word), QStringLiteral("--help")} << 0
-                                             << "usage: zelvar71-cli " + QByteArray(word) + ' ';
+                                             << "usage: zelvar71-cli " + QByteArray(word);
         QTest::newRow("help stick") << QStringList{QStringLiteral("help"), QStringLiteral("stick")} << 0
                                     << QByteArray("usage: zelvar71-cli stick list\n");
         QTest::newRow("stick read -h") << QStringList{QStringLiteral("stick"), QStringLiteral("read"), QStringLiteral("-h")}

@@ -539,6 +539,7 @@ private slots:
         Tool t;
         QString caption;
         QString version;
+        QString driver;
         QString okText;
         bool hasIcon = false;
         QTimer::singleShot(0, [&] {
@@ -546,6 +547,7 @@ private slots:
             QVERIFY(box);
             caption = box->windowTitle();
             version = box->findChild<QLabel *>(QStringLiteral("Version"))->text();
+            driver = box->findChild<QLabel *>(QStringLiteral("Driver"))->text();
             hasIcon = !box->findChild<QLabel *>(QStringLiteral("Icon"))->pixmap().isNull();
             auto *ok = box->findChild<QPushButton *>(QStringLiteral("1"));
             okText = ok->text();
@@ -554,6 +556,7 @@ private slots:
         t.action("About")->trigger();
         QCOMPARE(caption, QStringLiteral("?? Ducto"));
         QCOMPARE(version, QStringLiteral("Ducto Version 1.0"));
+        QCOMPARE(driver, QStringLiteral("USB driver: " ZELVAR71_D2XX_SIM ", named by ZELVAR71_D2XX"));
         QCOMPARE(okText, QStringLiteral("??"));
         QVERIFY(hasIcon);
         QVERIFY(t.dialog->isVisible());

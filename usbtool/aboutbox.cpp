@@ -9,7 +9,7 @@
 
 namespace zelvar {
 
-AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
+AboutBox::AboutBox(const QString &driverLibrary, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("?? Ducto"));
@@ -20,6 +20,10 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     icon->setPixmap(toolIcon().pixmap(32, 32));
     auto *version = new QLabel(QStringLiteral("Ducto Version 1.0"), this);
     version->setObjectName(QStringLiteral("Version"));
+    auto *driver = new QLabel(QStringLiteral("USB driver: ") + driverLibrary, this);
+    driver->setObjectName(QStringLiteral("Driver"));
+    driver->setWordWrap(true);
+    driver->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *ok = new QPushButton(QStringLiteral("??"), this);
     ok->setObjectName(QStringLiteral("1"));
     ok->setDefault(true);
@@ -31,6 +35,8 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     layout->addWidget(icon, 0, 0, Qt::AlignTop);
     layout->addWidget(version, 0, 1, Qt::AlignVCenter);
     layout->addWidget(ok, 0, 2, Qt::AlignTop);
+    layout->addWidget(driver, 1, 0, 1, 3);
+    driver->setMinimumWidth(360);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -1,5 +1,5 @@
-// The USB transfer tool's about box: "?? Ducto", its icon and version line, and "??" to
-// close it.
+// The USB transfer tool's about box: "?? Ducto", its icon and version line, the driver
+// library in use, and "??" to close it.
 #pragma once
 
 #include <QDialog>
@@ -10,7 +10,8 @@ class AboutBox : public QDialog
 {
     Q_OBJECT
 public:
-    explicit AboutBox(QWidget *parent = nullptr);
+    // `driverLibrary`: which library answered and why, shown below the version line.
+    explicit AboutBox(const QString &driverLibrary, QWidget *parent = nullptr);
 };
 
 } // namespace zelvar

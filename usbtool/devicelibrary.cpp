@@ -5,11 +5,13 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <cstdint>
 #include <cstring>
 #include <dlfcn.h>
+#include <link.h>
 
 namespace zelvar {
 
@@ -17,10 +19,75 @@ using namespace d2xx;
 
 DeviceLibrary::DeviceLibrary(Prompts &prompts) : m_prompts(prompts) {}
 
-QString DeviceLibrary::libraryPath()
+namespace {
+
+const char BundledLibraryName[] = "libzelvar71_ftdi.so";
+
+// The missing-driver message: its first line as the tool has always shown it, then what
+// was looked for.
+QString missingDriverMessage(const QString &lookedFor)
 {
+    return QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n") + lookedFor;
+}
+
+// Why a file that exists did not load (dlerror's words); nothing for a file that is not there.
+QString loadError(const QString &file)
+{
+    if (!QFileInfo::exists(file))
+        return QString();
+    return QStringLiteral(" It does not load: %1.").arg(QString::fromLocal8Bit(dlerror()));
+}
+
+QString loadedFile(void *library, const QString &fallback)
+{
+    link_map *map = nullptr;
+    if (dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name && *map->l_name)
+        return QFile::decodeName(map->l_name);
+    return fallback;
+}
+
+} // namespace
+
+QString DeviceLibrary::bundledLibraryPath()
+{
+    const QString folder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                        : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return folder + QLatin1Char('/') + QLatin1String(BundledLibraryName);
+}
+
+void DeviceLibrary::loadLibrary()
+{
+    const int mode = RTLD_NOW | RTLD_LOCAL;
     const QString named = qEnvironmentVariable("ZELVAR71_D2XX");
-    return named.isEmpty() ? QStringLiteral("libftd2xx.so") : named;
+    if (!named.isEmpty()) {
+        // Named, it is final: a file that does not load is reported, never replaced.
+        m_library = dlopen(QFile::encodeName(named).constData(), mode);
+        m_libraryDescription = m_library ? loadedFile(m_library, named) + QStringLiteral(", named by ZELVAR71_D2XX")
+                                         : librarySearchText() + loadError(named);
+        return;
+    }
+    if ((m_library = dlopen("libftd2xx.so", mode))) {
+        m_libraryDescription = loadedFile(m_library, QStringLiteral("libftd2xx.so"))
+            + QStringLiteral(", the chip maker's D2XX library from the library path");
+        return;
+    }
+    const QString bundled = bundledLibraryPath();
+    if ((m_library = dlopen(QFile::encodeName(bundled).constData(), mode))) {
+        m_libraryDescription = bundled + QStringLiteral(", bundled with Zelvar71 (libftd2xx.so is not installed)");
+        return;
+    }
+    // The bundled file is there but does not load: most likely libftdi1 is missing.
+    m_libraryDescription = librarySearchText() + loadError(bundled);
+}
+
+QString DeviceLibrary::noDeviceMessage() const
+{
+    QString text = QStringLiteral("No USB Device Connected or Device Error!");
+    if (m_lastProblem) {
+        if (const char *problem = m_lastProblem(); problem && *problem)
+            text += QLatin1Char('\n') + QString::fromUtf8(problem);
+    }
+    return text;
 }
 
 void DeviceLibrary::showMessage(const QString &text)
@@ -40,7 +107,9 @@ QString DeviceLibrary::librarySearchText()
     const QString named = qEnvironmentVariable("ZELVAR71_D2XX");
     if (!named.isEmpty())
         return QStringLiteral("Looked for the file named by ZELVAR71_D2XX: %1.").arg(named);
-    return QStringLiteral("Looked for libftd2xx.so on the library path (ZELVAR71_D2XX can name another file).");
+    return QStringLiteral("Looked for libftd2xx.so on the library path and for %1 "
+                          "(ZELVAR71_D2XX can name another file).")
+        .arg(bundledLibraryPath());
 }
 
 template <typename Fn>
@@ -61,11 +130,13 @@ void DeviceLibrary::BindDeviceLibrary()
     if (m_loaded)
         return;
     // Never unloaded: a link transfer may still be inside the library when the dialog ends.
-    m_library = dlopen(QFile::encodeName(libraryPath()).constData(), RTLD_NOW | RTLD_LOCAL);
+    loadLibrary();
     if (!m_library) {
-        showMessage(QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n") + librarySearchText());
+        showMessage(missingDriverMessage(m_libraryDescription));
         return;
     }
+    if (void *lastProblem = dlsym(m_library, "ZelvarFtdi_LastProblem"))
+        std::memcpy(&m_lastProblem, &lastProblem, sizeof m_lastProblem);
     BindEntryPoints([this](const char *name) { return dlsym(m_library, name); });
 }
 
@@ -90,7 +161,7 @@ bool DeviceLibrary::requireLibrary()
     if (m_loaded)
         return true;
     showMessage(QStringLiteral("No USB driver is loaded: install it, then start Zelvar71Save again!\n")
-                + librarySearchText());
+                + (m_libraryDescription.isEmpty() ? librarySearchText() : m_libraryDescription));
     return false;
 }
 
@@ -135,7 +206,7 @@ void DeviceLibrary::OpenInterface(ULONG bitRate)
             return;
         }
     }
-    showMessage(QStringLiteral("No USB Device Connected or Device Error!"));
+    showMessage(noDeviceMessage());
 }
 
 void DeviceLibrary::CloseInterface()

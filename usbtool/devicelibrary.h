@@ -35,14 +35,16 @@ public:
 
     void setMessageParent(QWidget *parent) { m_parent = parent; }
 
-    // The library file: the one named by ZELVAR71_D2XX, else libftd2xx.so.
-    static QString libraryPath();
+    // The project's own driver library, beside the programs.
+    static QString bundledLibraryPath();
     // Where the library is looked for: the second line of the messages that say it could
     // not be loaded.
     static QString librarySearchText();
 
     // Loads the library and resolves the entry points in their fixed order, stopping with
-    // a message at the first that fails. Meant to run once per run.
+    // a message at the first that fails. Meant to run once per run. The library is the file
+    // named by ZELVAR71_D2XX when that is set (and then no other), else the chip maker's
+    // libftd2xx.so from the library path, else the bundled one.
     void BindDeviceLibrary();
     // The same with entry points that are already in this process, found by `lookup`
     // (nullptr for a name it lacks): a stand-in library linked into a test or fuzz target.
@@ -54,6 +56,9 @@ public:
     // driver is loaded and returns false: the command then does nothing, rather than
     // report each entry point that is missing.
     bool requireLibrary();
+    // Which library answered and why (".../libzelvar71_ftdi.so, bundled with Zelvar71
+    // (libftd2xx.so is not installed)"); after a failed load, what was looked for.
+    QString libraryDescription() const { return m_libraryDescription; }
 
     // Finds the first "kzt_usb_dmx" or "kzt_dmx20" device and opens it; the caller learns
     // whether it answers from its first write.
@@ -86,6 +91,9 @@ private:
     // A wrapper whose entry point is empty: its message (only when a library is loaded;
     // without one, requireLibrary has said so) and EntryPointMissing.
     d2xx::FT_STATUS entryPointMissing(const char *message);
+    void loadLibrary();
+    // "No USB Device Connected or Device Error!", with what the library knows about why.
+    QString noDeviceMessage() const;
 
     struct EntryPoints
     {
@@ -112,7 +120,10 @@ private:
     QWidget *m_parent = nullptr;
     void *m_library = nullptr;
     bool m_loaded = false;
+    QString m_libraryDescription;
     EntryPoints m_fn;
+    // Only the bundled library has it: what kept the last search from opening a device.
+    const char *(*m_lastProblem)() = nullptr;
     d2xx::FT_HANDLE m_handle = nullptr;
 };
 

@@ -239,7 +239,7 @@ void Zelvar71SaveDialog::OnCancelSend()
 
 void Zelvar71SaveDialog::OnAbout()
 {
-    AboutBox box(this);
+    AboutBox box(m_device.libraryDescription(), this);
     box.exec();
 }
 

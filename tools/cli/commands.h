@@ -15,6 +15,7 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err);
 int serialSend(const QStringList &args, QTextStream &out, QTextStream &err);
 int serialReceive(const QStringList &args, QTextStream &out, QTextStream &err);
 int link(const QStringList &args, QTextStream &out, QTextStream &err);
+int usb(const QStringList &args, QTextStream &out, QTextStream &err);
 int importQxf(const QStringList &args, QTextStream &out, QTextStream &err);
 
 // Each command's usage lines, shown by `zelvar71-cli COMMAND --help` on stdout and after a
@@ -27,6 +28,7 @@ extern const char *const StickUsage;
 extern const char *const SendUsage;
 extern const char *const ReceiveUsage;
 extern const char *const LinkUsage;
+extern const char *const UsbUsage;
 extern const char *const ImportUsage;
 
 // A command line that was not understood: `what` names the word, then the usage follows

@@ -32,6 +32,7 @@ const Command Commands[] = {
     {"receive", "receive PORT FILE [--idle SECONDS]", "store what arrives until Ctrl+C or SECONDS without a byte",
      ReceiveUsage, serialReceive},
     {"link", "link send FILE|receive FILE SECONDS", "a file over the Kiron USB link", LinkUsage, link},
+    {"usb", "usb", "the FTDI devices seen and the driver library in use", UsbUsage, usb},
     {"import", "import FILE.qxf [--mode NAME -o OUT.zff] | import --all LIBDIR -o OUTDIR [--names DIR]",
      "fixture profiles from QLC+ fixture definitions, channel names from DIR's table, which grows", ImportUsage,
      importQxf},
