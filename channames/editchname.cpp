@@ -296,22 +296,25 @@ void EditChName::commitOpenEdit()
 
 void EditChName::undo()
 {
-    commitOpenEdit();
-    // A step dropped because its row took names another window wrote made no change:
-    // the next one is taken back instead.
-    for (int steps = m_history->count(); m_history->canUndo(); steps = m_history->count()) {
-        m_history->undo();
-        if (m_history->count() == steps)
-            break;
-    }
-    m_recovery->schedule();
+    moveInHistory(true);
 }
 
 void EditChName::redo()
 {
+    moveInHistory(false);
+}
+
+void EditChName::moveInHistory(bool back)
+{
     commitOpenEdit();
-    for (int steps = m_history->count(); m_history->canRedo(); steps = m_history->count()) {
-        m_history->redo();
+    // A step dropped because its row took names another window wrote made no change: the
+    // next one is taken instead.
+    for (int steps = m_history->count(); back ? m_history->canUndo() : m_history->canRedo();
+         steps = m_history->count()) {
+        if (back)
+            m_history->undo();
+        else
+            m_history->redo();
         if (m_history->count() == steps)
             break;
     }

@@ -69,6 +69,7 @@ private:
     NameRow nameRow(int entry) const override;
     void setNameRow(int entry, const NameRow &row) override;
     void commitOpenEdit();
+    void moveInHistory(bool back);
 
     WindowNavigator *m_navigator;
     Prompts &m_prompts;

@@ -330,7 +330,8 @@ private slots:
         QCOMPARE(e.window->bytesToSave(), file.bytes());
     }
 
-    // An action that changes nothing adds no step, and so leaves the redo alone.
+    // An action that changes nothing adds no step, and so leaves the redo alone (the
+    // random edits below meet most such actions; a full channel they never reach).
     void nothingChangedIsNoStep()
     {
         ZffFile file = stepsFile();
@@ -344,8 +345,6 @@ private slots:
         QCOMPARE(redo, QStringLiteral("&Redo Black channel Chan 4"));
         const std::vector<std::pair<const char *, std::function<void()>>> nothing = {
             {"same count", [&] { e.choose("Combo1", QStringLiteral("8")); }},
-            {"same black channel", [&] { e.choose("Combo2", QStringLiteral("All Channels")); }},
-            {"same name", [&] { typeAndEnter(e, "text1", QStringLiteral("Test Fixture")); }},
             {"Add to 50 steps",
              [&] {
                  chooseEntry(e, "Combo9", 1);
@@ -356,34 +355,12 @@ private slots:
                  e.clickCell("MSFlexGrid2", 3, 0);
                  e.click("Command2");
              }},
-            {"Delete outside the label column",
-             [&] {
-                 e.clickCell("MSFlexGrid2", 3, 2);
-                 e.click("Command3");
-             }},
-            {"Delete on a channel without steps",
-             [&] {
-                 chooseEntry(e, "Combo9", 4);
-                 e.clickCell("MSFlexGrid2", 1, 0);
-                 e.click("Command3");
-             }},
             {"Copy cancelled",
              [&] {
                  e.choose("Combo11", QStringLiteral("Chan 1"));
                  e.choose("Combo12", QStringLiteral("Chan 3"));
                  e.prompts.answers.enqueue(PromptAnswer::Cancel);
                  e.click("Command4");
-             }},
-            {"Copy onto itself",
-             [&] {
-                 e.choose("Combo12", QStringLiteral("Chan 1"));
-                 e.click("Command4");
-             }},
-            {"same fade mode",
-             [&] {
-                 e.clickCell("MSFlexGrid1", 1, 2);
-                 e.choose("Combo13", QStringLiteral("Fade"));
-                 e.clickCell("MSFlexGrid1", 1, 0);
              }},
         };
         for (const auto &[what, act] : nothing) {
@@ -402,7 +379,6 @@ private slots:
         QTest::newRow("New cancelled") << "new cancelled" << false;
         QTest::newRow("Open") << "open" << true;
         QTest::newRow("Open refused") << "open refused" << false;
-        QTest::newRow("Save") << "save" << false;
     }
     void replacingTheProfileClearsTheHistory()
     {
@@ -417,11 +393,9 @@ private slots:
             e.shortcut(Qt::Key_N);
         } else if (command == QLatin1String("open")) {
             e.open(stepsFile());
-        } else if (command == QLatin1String("open refused")) {
+        } else {
             testsupport::writeAll(e.path(QStringLiteral("bad.zff")), QByteArray(50, '\0'));
             e.openPath(e.path(QStringLiteral("bad.zff")));
-        } else {
-            e.save();
         }
         QCOMPARE(undoText(e).isEmpty(), cleared);
         QCOMPARE(redoText(e).isEmpty(), cleared);
