@@ -23,6 +23,7 @@
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QUndoStack>
 
 namespace zelvar {
 
@@ -110,6 +111,8 @@ EditChName::EditChName(WindowNavigator *navigator, Prompts &prompts, QWidget *pa
     windows->addSeparator()->setObjectName(QStringLiteral("eNULL"));
     QAction *exitProgram = windows->addAction(QStringLiteral("&Exit"));
     exitProgram->setObjectName(QStringLiteral("eExit"));
+    m_history = new QUndoStack(this);
+    m_edit = addEditMenu(this, m_history, [this] { undo(); }, [this] { redo(); });
 
     connect(m_grid, &QTableWidget::cellClicked, this, [this] { ChMSFlexGrid_Click(); });
     connect(m_grid, &QTableWidget::currentCellChanged, this, [this] { ChMSFlexGrid_LeaveCell(); });
@@ -265,9 +268,57 @@ void EditChName::placeEditor()
 
 void EditChName::commitEdit()
 {
+    const NameRow before = nameRow(m_editRow);
     const QString text = m_editor->text();
     m_grid->item(m_editRow, NameColumn)->setText(text);
     m_table.setName(m_editRow, text);
+    m_recovery->schedule();
+    const NameRow after = nameRow(m_editRow);
+    if (after != before)
+        m_history->push(new RenameRowCommand(*this, m_editRow, before, after));
+}
+
+NameRow EditChName::nameRow(int entry) const
+{
+    return NameRow{m_table.entries[size_t(entry)], m_grid->item(entry, NameColumn)->text()};
+}
+
+void EditChName::setNameRow(int entry, const NameRow &row)
+{
+    m_table.entries[size_t(entry)] = row.entry;
+    showName(entry, row.cell);
+}
+
+void EditChName::commitOpenEdit()
+{
+    ChTextEdit_LostFocus();
+}
+
+void EditChName::undo()
+{
+    moveInHistory(true);
+}
+
+void EditChName::redo()
+{
+    moveInHistory(false);
+}
+
+void EditChName::moveInHistory(bool back)
+{
+    commitOpenEdit();
+    // A step dropped because its row took names another window wrote made no change: the
+    // next one is taken instead.
+    for (int steps = m_history->count(); back ? m_history->canUndo() : m_history->canRedo();
+         steps = m_history->count()) {
+        if (back)
+            m_history->undo();
+        else
+            m_history->redo();
+        if (m_history->count() == steps)
+            break;
+    }
+    m_edit.follow(m_history);
     m_recovery->schedule();
 }
 
@@ -301,6 +352,8 @@ void EditChName::ChMSFlexGrid_LeaveCell()
 bool EditChName::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_editor) {
+        if (routeHistoryKey(m_editor, event))
+            return true;
         if (event->type() == QEvent::FocusOut) {
             // Opening a menu or switching to another program keeps the edit open.
             const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
@@ -365,8 +418,15 @@ void EditChName::Command1_Click()
 
 void EditChName::Init_Click()
 {
+    QVector<NameRow> before, after;
+    for (int entry = 0; entry < BuiltInNameCount; ++entry)
+        before << nameRow(entry);
     m_table.LoadDefaultNames([this](int entry, const QString &text) { showName(entry, text); });
     m_recovery->schedule();
+    for (int entry = 0; entry < BuiltInNameCount; ++entry)
+        after << nameRow(entry);
+    if (after != before)
+        m_history->push(new InitNamesCommand(*this, before, after));
 }
 
 void EditChName::eSu_Click()

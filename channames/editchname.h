@@ -4,6 +4,8 @@
 #pragma once
 
 #include "channames/channelnametable.h"
+#include "channames/namecommands.h"
+#include "common/editmenu.h"
 #include "common/navigation.h"
 
 #include <QMainWindow>
@@ -11,6 +13,7 @@
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class QUndoStack;
 
 namespace zelvar {
 
@@ -18,7 +21,7 @@ class Prompts;
 class RecoveryWriter;
 class WindowNavigator;
 
-class EditChName : public QMainWindow, public ChannelNamesListener
+class EditChName : public QMainWindow, public ChannelNamesListener, private NameRowsView
 {
     Q_OBJECT
 public:
@@ -34,6 +37,11 @@ public:
     // that added names), so that the next Save keeps them; rows with edits not yet saved
     // stay as edited.
     void takeWrittenChannelNames() override;
+
+    // The "&Edit" menu commands: an open edit is committed first. Each committed row is
+    // one step, and so is "Init".
+    void undo();
+    void redo();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -58,11 +66,18 @@ private:
     void placeEditor();
     void offerRecovery();
 
+    NameRow nameRow(int entry) const override;
+    void setNameRow(int entry, const NameRow &row) override;
+    void commitOpenEdit();
+    void moveInHistory(bool back);
+
     WindowNavigator *m_navigator;
     Prompts &m_prompts;
     ChannelNameTable m_table;
     ChannelNameTable m_saved; // the table as last read or saved
     RecoveryWriter *m_recovery;
+    QUndoStack *m_history;
+    EditMenu m_edit;
     QTableWidget *m_grid;
     QLineEdit *m_editor;
     QPushButton *m_save;

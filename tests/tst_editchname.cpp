@@ -777,6 +777,96 @@ private slots:
         QCOMPARE(cell(w, 64), QStringLiteral("Frost"));
         QCOMPARE(cell(w, 63), QStringLiteral("Typing"));
     }
+
+    // Each committed row is one step and so is "Init"; the cell editor undoes its own
+    // typing first.
+    void undoAndRedo()
+    {
+        QVERIFY(writeAll(setPath(), userSet()));
+        EditChName *w = openWindow();
+        auto *undo = w->findChild<QAction *>(QStringLiteral("mnuUndo"));
+        auto *redo = w->findChild<QAction *>(QStringLiteral("mnuRedo"));
+        QCOMPARE(w->menuBar()->actions().size(), 2);
+        QCOMPARE(w->menuBar()->actions().at(1)->text(), QStringLiteral("&Edit"));
+        QCOMPARE(undo->text(), QStringLiteral("&Undo"));
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(!redo->isEnabled());
+
+        clickCell(w, 60);
+        QTest::keyClick(editor(w), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor(w), QStringLiteral("Haze"));
+        clickCell(w, 61);
+        QCOMPARE(undo->text(), QStringLiteral("&Undo Name in row 60"));
+        QTest::keyClicks(editor(w), QStringLiteral("Fog"));
+        QTest::keyClick(editor(w), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(editor(w)->text(), QStringLiteral("Old60"));
+        QCOMPARE(cell(w, 60), QStringLiteral("Haze"));
+        QTest::keyClick(editor(w), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!editor(w)->isVisible());
+        QCOMPARE(cell(w, 60), QStringLiteral("Old59"));
+        QCOMPARE(w->table().entries[59].name.bytes(), QByteArray("Old59   "));
+        QCOMPARE(redo->text(), QStringLiteral("&Redo Name in row 60"));
+
+        // A new step drops the one to redo.
+        click(w, "Init");
+        QCOMPARE(undo->text(), QStringLiteral("&Undo Init"));
+        QVERIFY(!redo->isEnabled());
+        QCOMPARE(cell(w, 41), QStringLiteral("Mir. Fine"));
+        QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+        for (int row : {1, 41, 59})
+            QCOMPARE(cell(w, row), QStringLiteral("Old%1").arg(row - 1));
+        QCOMPARE(w->table().entries[40].name.bytes(), QByteArray("Old40   "));
+        QTest::keyClick(w, Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
+        QCOMPARE(cell(w, 41), QStringLiteral("Mir. Fine"));
+        click(w, "ChSave");
+        QByteArray set = userSet();
+        set.replace(0, 590, defaultSet().left(590));
+        QCOMPARE(readAll(setPath()), set);
+    }
+
+    // A row that took a name another window wrote keeps it: the step that would change
+    // it is dropped.
+    void aNameAnotherWindowWroteIsNotUndone_data()
+    {
+        QTest::addColumn<bool>("undoIt");
+        QTest::newRow("redo") << false;
+        QTest::newRow("undo") << true;
+    }
+    void aNameAnotherWindowWroteIsNotUndone()
+    {
+        QFETCH(bool, undoIt);
+        QVERIFY(writeAll(setPath(), defaultSet()));
+        QVERIFY(writeAll(downPath(), defaultDown()));
+        {
+            EditChName *w = openWindow();
+            auto *undo = w->findChild<QAction *>(QStringLiteral("mnuUndo"));
+            auto *redo = w->findChild<QAction *>(QStringLiteral("mnuRedo"));
+            clickCell(w, 70);
+            QTest::keyClicks(editor(w), QStringLiteral("Mine"));
+            clickCell(w, 60);
+            QTest::keyClicks(editor(w), QStringLiteral("Haze"));
+            clickCell(w, 61);
+            QTest::keyClick(editor(w), Qt::Key_Escape);
+            if (undoIt)
+                click(w, "ChSave"); // row 60 is no longer an edit: it takes what is written
+            else
+                undo->trigger(); // row 60 is back as saved
+            ChannelNameTable written;
+            QVERIFY(ReadChannelNameTable(m_dir->path(), written));
+            written.setName(59, QStringLiteral("Laser"));
+            QVERIFY(SaveChannelNames(m_dir->path(), written));
+            w->takeWrittenChannelNames();
+            QCOMPARE(cell(w, 60), QStringLiteral("Laser"));
+
+            (undoIt ? undo : redo)->trigger();
+            QCOMPARE(cell(w, 60), QStringLiteral("Laser"));
+            QCOMPARE(w->table().entries[59].name.bytes(), QByteArray("Laser   "));
+            // Undo goes on to the step before, which still applies.
+            QCOMPARE(cell(w, 70), undoIt ? QString() : QStringLiteral("Mine"));
+            QVERIFY(!redo->isEnabled() || undoIt);
+            QCOMPARE(undo->isEnabled(), !undoIt);
+        }
+    }
 };
 
 QTEST_MAIN(TestEditChName)

@@ -238,6 +238,17 @@ private slots:
             QCOMPARE(fixtureNameBox(window)->text().trimmed(),
                      restore ? QStringLiteral("Kept Spot") : QStringLiteral("New Fixture"));
             QCOMPARE(static_cast<Zelva71 *>(window)->hasUnsavedWork(), restore);
+            if (restore) {
+                // Restored work starts the history: an edit undone shows it again, unsaved.
+                auto *undo = window->findChild<QAction *>(QStringLiteral("mnuUndo"));
+                QVERIFY(!undo->isEnabled());
+                typeFixtureName(window, QStringLiteral("Other"));
+                QTest::keyClick(fixtureNameBox(window), Qt::Key_Return);
+                QTest::keyClick(fixtureNameBox(window), Qt::Key_Z, Qt::ControlModifier);
+                QCOMPARE(fixtureNameBox(window)->text(), QStringLiteral("Kept Spot"));
+                QVERIFY(!undo->isEnabled());
+                QVERIFY(static_cast<Zelva71 *>(window)->hasUnsavedWork());
+            }
         } else {
             QCOMPARE(nameCell(window, 60), restore ? QStringLiteral("Haze") : QString());
             QCOMPARE(static_cast<EditChName *>(window)->table().entries[59].name.bytes(),

@@ -97,7 +97,9 @@ private slots:
         Editor e;
         auto *menu = e.child<QMenu>("mnuFile");
         QCOMPARE(menu->title(), QStringLiteral("&File"));
-        QCOMPARE(e.window->menuBar()->actions().size(), 1);
+        // "&Edit" follows it (its entries are tested with the edit history).
+        QCOMPARE(e.window->menuBar()->actions().size(), 2);
+        QCOMPARE(e.window->menuBar()->actions().at(1)->text(), QStringLiteral("&Edit"));
         QStringList entries;
         for (QAction *action : menu->actions()) {
             if (action->isSeparator()) {
