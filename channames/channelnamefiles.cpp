@@ -3,7 +3,9 @@
 
 #include "common/filestore.h"
 #include "common/programfolder.h"
+#include "common/userfolders.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -101,7 +103,7 @@ Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table)
     return Outcome::failure(reasons.join(QLatin1Char('\n')));
 }
 
-Outcome CreateMissingChannelNameFiles(const QString &folder)
+Outcome CreateMissingChannelNameFiles(const QString &folder, const QString &from)
 {
     ChannelNameTable defaults;
     defaults.LoadDefaultNames();
@@ -117,12 +119,44 @@ Outcome CreateMissingChannelNameFiles(const QString &folder)
         const QFileInfo info(path);
         if (info.exists() && (!info.isFile() || info.size() > 0))
             continue;
-        if (Outcome written = replaceFile(path, file.content); !written)
+        QByteArray content = file.content;
+        if (!from.isEmpty()) {
+            // The program folder's file, as whoever set up the machine left it.
+            QByteArray given;
+            if (readFilePrefix(joinFolderPath(from, file.name), given) && !given.isEmpty())
+                content = given;
+        }
+        if (Outcome written = replaceFile(path, content); !written)
             reasons << written.reason();
     }
     if (reasons.isEmpty())
         return Outcome::success();
     return Outcome::failure(reasons.join(QLatin1Char('\n')));
+}
+
+namespace {
+// The user's own copies, from the program folder's files or the defaults.
+Outcome makeUserCopies(const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        return Outcome::failure(QStringLiteral("The folder %1 cannot be created.").arg(folder));
+    return CreateMissingChannelNameFiles(folder, programFolder());
+}
+} // namespace
+
+QString channelNameFolder()
+{
+    const QString folder = userFileFolder();
+    // A failure shows when a file there is read or saved, with its reason.
+    if (folder != programFolder())
+        makeUserCopies(folder);
+    return folder;
+}
+
+Outcome PrepareChannelNameFiles()
+{
+    const QString folder = userFileFolder();
+    return folder == programFolder() ? CreateMissingChannelNameFiles(folder) : makeUserCopies(folder);
 }
 
 QVector<ChannelNameChoice> DecodeChannelNameChoices(const QByteArray &data)

@@ -1,6 +1,7 @@
-// The two channel-name files in the program folder: "ChNameSet.fix", the table as the
-// user keeps it (256 records of 10 bytes), and "ChNameDown.fix", the names as the
-// controller receives them (256 names of 8 bytes).
+// The two channel-name files: "ChNameSet.fix", the table as the user keeps it (256 records
+// of 10 bytes), and "ChNameDown.fix", the names as the controller receives them (256 names
+// of 8 bytes). They live in the program folder, or in the user's data folder when the
+// program folder is not the user's to write (see channelNameFolder).
 #pragma once
 
 #include "channames/channelnametable.h"
@@ -50,10 +51,22 @@ Outcome ReadChannelNameTable(const QString &folder, ChannelNameTable &table);
 Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table);
 
 // The program's first start, and every start after: each of the two files that is missing
-// from `folder` or 0 bytes long is written with the default content (the 59 built-in
-// names, the other entries never set), the bytes a Save of the built-in table writes. A
-// file of 1 byte or more is the user's and stays as it is. A failure names the file.
-Outcome CreateMissingChannelNameFiles(const QString &folder);
+// from `folder` or 0 bytes long is written with the bytes of the same file in `from` when
+// that one holds any, else with the default content (the 59 built-in names, the other
+// entries never set), the bytes a Save of the built-in table writes. A file of 1 byte or
+// more is the user's and stays as it is. A failure names the file.
+Outcome CreateMissingChannelNameFiles(const QString &folder, const QString &from = QString());
+
+// The folder of the two files, the one place where every reader and writer finds them:
+// userFileFolder(), the program folder when it may be written and belongs to no package,
+// else the user's data folder. The user's data folder is made ready on first use:
+// created, and each file missing there (or 0 bytes long) copied from the program folder,
+// or written with the defaults when the program folder has none.
+QString channelNameFolder();
+
+// What the start makes ready: the files of channelNameFolder() that are missing, from
+// the program folder's or the defaults. A failure names the file.
+Outcome PrepareChannelNameFiles();
 
 // A name the fixture editor offers for a channel, with the nameId it stores.
 struct ChannelNameChoice

@@ -5,7 +5,6 @@
 #include "channames/namerecovery.h"
 #include "common/navigation.h"
 #include "common/windowclose.h"
-#include "common/programfolder.h"
 #include "common/prompts.h"
 #include "common/recovery.h"
 #include "common/twips.h"
@@ -181,7 +180,7 @@ void EditChName::Form_Load()
     m_editor->hide();
     m_grid->setCurrentCell(0, NameColumn);
 
-    const QString folder = programFolder();
+    const QString folder = channelNameFolder();
     const Outcome read =
         ReadChannelNameSet(folder, m_table, [this](int entry, const QString &text) { showName(entry, text); });
     m_saved = m_table;
@@ -382,7 +381,7 @@ bool EditChName::eventFilter(QObject *watched, QEvent *event)
 
 void EditChName::ChSave_Click()
 {
-    const QString folder = programFolder();
+    const QString folder = channelNameFolder();
     const Outcome saved = SaveChannelNames(folder, m_table);
     if (saved) {
         m_saved = m_table;
@@ -398,7 +397,7 @@ void EditChName::ChSave_Click()
 void EditChName::takeWrittenChannelNames()
 {
     ChannelNameTable written;
-    if (!ReadChannelNameTable(programFolder(), written))
+    if (!ReadChannelNameTable(channelNameFolder(), written))
         return;
     for (int i = BuiltInNameCount; i < ChannelNameCount; ++i) {
         ChannelNameEntry &entry = m_table.entries[size_t(i)];

@@ -2,14 +2,21 @@
 #include "common/programfolder.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace zelvar {
 
 namespace {
-QString &folderOverride()
+struct FolderOverride
 {
-    static QString folder;
-    return folder;
+    QString folder;
+    FolderAccess access = FolderAccess::AsOnDisk;
+};
+
+FolderOverride &folderOverride()
+{
+    static FolderOverride set;
+    return set;
 }
 } // namespace
 
@@ -22,8 +29,8 @@ QString joinFolderPath(const QString &folder, const QString &fileName)
 
 QString programFolder()
 {
-    if (!folderOverride().isEmpty())
-        return folderOverride();
+    if (!folderOverride().folder.isEmpty())
+        return folderOverride().folder;
     return QCoreApplication::applicationDirPath();
 }
 
@@ -32,9 +39,23 @@ QString programFilePath(const QString &fileName)
     return joinFolderPath(programFolder(), fileName);
 }
 
-void setProgramFolder(const QString &folder)
+bool programFolderWritable()
 {
-    folderOverride() = folder;
+    switch (folderOverride().access) {
+    case FolderAccess::ReadOnly:
+        return false;
+    case FolderAccess::Writable:
+        return true;
+    case FolderAccess::AsOnDisk:
+        break;
+    }
+    const QFileInfo folder(programFolder());
+    return folder.isDir() && folder.isWritable();
+}
+
+void setProgramFolder(const QString &folder, FolderAccess access)
+{
+    folderOverride() = FolderOverride{folder, folder.isEmpty() ? FolderAccess::AsOnDisk : access};
 }
 
 } // namespace zelvar

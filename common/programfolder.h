@@ -12,7 +12,12 @@ QString joinFolderPath(const QString &folder, const QString &fileName);
 QString programFolder();
 QString programFilePath(const QString &fileName);
 
+// Whether the program may write into its folder: what the file system says, unless
+// setProgramFolder said otherwise (root may write everywhere, so tests say it).
+enum class FolderAccess { AsOnDisk, ReadOnly, Writable };
+bool programFolderWritable();
+
 // Points programFolder() elsewhere (tests, tools); an empty folder restores the default.
-void setProgramFolder(const QString &folder);
+void setProgramFolder(const QString &folder, FolderAccess access = FolderAccess::AsOnDisk);
 
 } // namespace zelvar

@@ -3,11 +3,11 @@
 
 #include "common/filestore.h"
 #include "common/programfolder.h"
+#include "common/userfolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <algorithm>
@@ -25,7 +25,7 @@ std::vector<RecoveryWriter *> &liveWriters()
 
 QString recoveryFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return userDataFolder();
 }
 
 std::optional<RecoveryFile> readRecoveryFile(const QString &path)

@@ -1,11 +1,13 @@
 // The shared file dialog of the link window.
 #include "common/sharedfiledialog.h"
 
+#include "common/userfolders.h"
+
 namespace zelvar {
 
 QString SharedFileDialog::ShowOpen(QWidget *parent)
 {
-    const QString path = m_prompts.openFile(parent, FileDialogRequest{QString(), Filter, FileName});
+    const QString path = m_prompts.openFile(parent, FileDialogRequest{QString(), Filter, dialogStartPath(FileName)});
     if (!path.isEmpty())
         FileName = path;
     return path;
@@ -13,7 +15,7 @@ QString SharedFileDialog::ShowOpen(QWidget *parent)
 
 QString SharedFileDialog::ShowSave(QWidget *parent)
 {
-    const QString path = m_prompts.saveFile(parent, FileDialogRequest{QString(), Filter, FileName});
+    const QString path = m_prompts.saveFile(parent, FileDialogRequest{QString(), Filter, dialogStartPath(FileName)});
     if (!path.isEmpty())
         FileName = path;
     return path;

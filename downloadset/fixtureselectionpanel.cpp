@@ -87,8 +87,8 @@ void FixtureSelectionPanel::Initialise()
     m_file1->setPath(m_dir1->path());
 
     m_list1->clear();
-    for (const char *name : LibraryFixtureFileNames)
-        m_list1->addItem(programFilePath(QString::fromLatin1(name)));
+    for (int i = 0; i < LibraryFixtureCount; ++i)
+        m_list1->addItem(LibraryFixturePath(i));
 }
 
 QStringList FixtureSelectionPanel::SelectedPaths() const
@@ -203,7 +203,7 @@ void FixtureSelectionPanel::SaveDownloadSet()
 
     // A missing "ChNameDown.fix" is left behind empty, for the channel-name editor's Save
     // to fill.
-    const QString namesPath = programFilePath(channelNameDownFileName());
+    const QString namesPath = joinFolderPath(channelNameFolder(), channelNameDownFileName());
     createIfMissing(namesPath);
 
     ComposedSet set;

@@ -4,9 +4,11 @@
 
 #include "channames/channelnametable.h"
 #include "common/programfolder.h"
+#include "common/userfolders.h"
 #include "fixture/zfffile.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -147,29 +149,44 @@ FixtureProfile LibraryFixtureProfile(int index)
     return profile;
 }
 
-namespace {
-Outcome writeLibraryFixtures(const QString &folder, bool missingOnly)
+QString LibraryFixturePath(int index, const QString &programFolder, const QString &restoreFolder)
+{
+    const QString name = QString::fromLatin1(LibraryFixtureFileNames.at(size_t(index)));
+    const QString own = joinFolderPath(programFolder, name);
+    return QFileInfo::exists(own) ? own : joinFolderPath(restoreFolder, name);
+}
+
+QString LibraryFixturePath(int index)
+{
+    return LibraryFixturePath(index, programFolder(), userFileFolder());
+}
+
+Outcome WriteLibraryFixtures(const QString &folder)
 {
     QStringList reasons;
     for (int i = 0; i < LibraryFixtureCount; ++i) {
         const QString path = joinFolderPath(folder, QString::fromLatin1(LibraryFixtureFileNames[size_t(i)]));
-        if (missingOnly && QFileInfo::exists(path))
-            continue;
         if (Outcome written = WriteProfile(LibraryFixtureProfile(i), path); !written)
             reasons << written.reason();
     }
     return reasons.isEmpty() ? Outcome::success() : Outcome::failure(reasons.join(QLatin1Char('\n')));
 }
-} // namespace
 
-Outcome WriteLibraryFixtures(const QString &folder)
+Outcome RestoreMissingLibraryFixtures(const QString &programFolder, const QString &restoreFolder)
 {
-    return writeLibraryFixtures(folder, false);
-}
-
-Outcome RestoreMissingLibraryFixtures(const QString &folder)
-{
-    return writeLibraryFixtures(folder, true);
+    QStringList reasons;
+    for (int i = 0; i < LibraryFixtureCount; ++i) {
+        const QString path = LibraryFixturePath(i, programFolder, restoreFolder);
+        if (QFileInfo::exists(path))
+            continue;
+        if (!QDir().mkpath(restoreFolder)) {
+            reasons << QStringLiteral("The folder %1 cannot be created.").arg(restoreFolder);
+            break;
+        }
+        if (Outcome written = WriteProfile(LibraryFixtureProfile(i), path); !written)
+            reasons << written.reason();
+    }
+    return reasons.isEmpty() ? Outcome::success() : Outcome::failure(reasons.join(QLatin1Char('\n')));
 }
 
 } // namespace zelvar

@@ -4,6 +4,7 @@
 #include "channames/editchname.h"
 #include "common/programfolder.h"
 #include "common/prompts.h"
+#include "common/userfolders.h"
 #include "downloadset/libraryfixtures.h"
 #include "fixture/zelva71.h"
 #include "seriallink/kiron.h"
@@ -17,14 +18,16 @@ using namespace zelvar;
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zelvar71"));
+    setProgramIdentity();
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZELVAR71_APP_ID));
     QApplication::setWindowIcon(programIcon());
 
     // Before any window reads them: the channel-name files of a first start, and library
-    // profiles that have gone from the programs' folder. A folder the program cannot write
-    // keeps what it has; the reason goes to the terminal.
-    const QString folder = programFolder();
-    for (const Outcome &prepared : {CreateMissingChannelNameFiles(folder), RestoreMissingLibraryFixtures(folder)}) {
+    // profiles that have gone from the programs' folder. Both go to the user's data folder
+    // when the programs' folder is not the user's to write; a folder that cannot be written
+    // keeps what it has, and the reason goes to the terminal.
+    for (const Outcome &prepared :
+         {PrepareChannelNameFiles(), RestoreMissingLibraryFixtures(programFolder(), userFileFolder())}) {
         if (!prepared)
             qWarning("%s", qPrintable(prepared.reason()));
     }

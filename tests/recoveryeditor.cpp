@@ -4,6 +4,7 @@
 //   zelvar71-test-recovery-editor FOLDER NAME
 #include "common/programfolder.h"
 #include "common/prompts.h"
+#include "common/userfolders.h"
 #include "fixture/zelva71.h"
 
 #include <QApplication>
@@ -19,7 +20,7 @@ int main(int argc, char *argv[])
         std::fputs("usage: zelvar71-test-recovery-editor FOLDER NAME\n", stderr);
         return 2;
     }
-    QApplication::setApplicationName(QStringLiteral("Zelvar71"));
+    zelvar::setProgramIdentity();
     zelvar::setProgramFolder(QString::fromLocal8Bit(argv[1]));
 
     auto *window = new zelvar::Zelva71(nullptr, zelvar::appPrompts());

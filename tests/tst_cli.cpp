@@ -114,6 +114,14 @@ private slots:
         QCOMPARE(down.mid(8 * 59), QByteArray(2048 - 8 * 59, '\0'));
     }
 
+    // The build's own folder may be written and belongs to no package: the names live there.
+    void namesPathIsTheProgramsFolderWhenItIsTheUsers()
+    {
+        const CliRun run = runCli({QStringLiteral("names"), QStringLiteral("path")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QFile::encodeName(QFileInfo(QStringLiteral(ZELVAR71_CLI)).canonicalPath()) + "\n");
+    }
+
     void usageAndFolderErrors()
     {
         QTemporaryDir dir;
@@ -125,6 +133,10 @@ private slots:
         run = runCli({QStringLiteral("zff"), QStringLiteral("show")});
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.err.contains("usage"));
+
+        run = runCli({QStringLiteral("names"), QStringLiteral("path"), dir.path()});
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.err, QByteArray("usage: zelvar71-cli names path\n"));
     }
 
     void helpVersionAndWordsNotUnderstood_data()

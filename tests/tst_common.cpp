@@ -1,11 +1,12 @@
-// Shared helpers: fixed-length text fields, labels, program-folder paths, byte records,
-// the complete-or-nothing file writes and the recovery files of unsaved work.
+// Shared helpers: fixed-length text fields, labels, program-folder paths, the user's folders,
+// byte records, the complete-or-nothing file writes and the recovery files of unsaved work.
 #include "common/bytes.h"
 #include "common/filestore.h"
 #include "common/fixedtext.h"
 #include "common/labels.h"
 #include "common/programfolder.h"
 #include "common/recovery.h"
+#include "common/userfolders.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>
@@ -79,6 +80,75 @@ private slots:
         QCOMPARE(programFilePath(QStringLiteral("ChNameDown.fix")), QStringLiteral("/srv/show/ChNameDown.fix"));
         setProgramFolder(QString());
         QCOMPARE(programFolder(), QCoreApplication::applicationDirPath());
+    }
+
+    // Where the files a user changes go: whether the programs' folder may be written is
+    // given, so that the rows hold for root too.
+    void userFilesGoWhereTheUserMayWrite_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<bool>("inProgramFolder");
+        QTest::newRow("writable, the user's own") << "/home/tech/zelvar71" << true << true;
+        QTest::newRow("read-only") << "/opt/zelvar71" << false << false;
+        QTest::newRow("a package's, writable as root") << "/usr/lib/zelvar71" << true << false;
+        QTest::newRow("under /usr/local") << "/usr/local/lib/zelvar71" << true << false;
+        QTest::newRow("/usr itself") << "/usr" << true << false;
+        QTest::newRow("/usr spelt with dots") << "/opt/../usr/lib/zelvar71/" << true << false;
+        QTest::newRow("a name that only starts like /usr") << "/usrdata/zelvar71" << true << true;
+    }
+    void userFilesGoWhereTheUserMayWrite()
+    {
+        QFETCH(QString, program);
+        QFETCH(bool, writable);
+        QFETCH(bool, inProgramFolder);
+        const QString data = QStringLiteral("/home/tech/.local/share/Zelvar71");
+        QCOMPARE(userFileFolder(program, writable, data), inProgramFolder ? program : data);
+    }
+
+    void theProgramsShareOneDataFolder()
+    {
+        QTemporaryDir home;
+        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+        const QString oldName = QCoreApplication::applicationName();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+        setProgramIdentity();
+        const QString data = userDataFolder();
+        const QString recovery = recoveryFolder();
+        qputenv("XDG_DATA_HOME", oldData);
+        QCoreApplication::setApplicationName(oldName);
+        QCOMPARE(data, home.filePath(QStringLiteral("Zelvar71")));
+        QCOMPARE(recovery, data);
+    }
+
+    // File dialogs with nothing to go by start in the documents folder, or at home when the
+    // user has none.
+    void fileDialogsStartInTheDocuments_data()
+    {
+        QTest::addColumn<bool>("documents"); // whether ~/Documents exists
+        QTest::addColumn<QString>("previous");
+        QTest::addColumn<QString>("start"); // "~" stands for the home folder
+        QTest::newRow("nothing") << true << "" << "~/Documents";
+        QTest::newRow("nothing, no documents folder") << false << "" << "~";
+        QTest::newRow("a bare name") << true << "SHOW1.TZK" << "~/Documents/SHOW1.TZK";
+        QTest::newRow("a path") << true << "/shows/a.tzk" << "/shows/a.tzk";
+        QTest::newRow("a relative path") << true << "shows/a.tzk" << "shows/a.tzk";
+    }
+    void fileDialogsStartInTheDocuments()
+    {
+        QFETCH(bool, documents);
+        QFETCH(QString, previous);
+        QFETCH(QString, start);
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+        if (documents)
+            QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+        const QString got = dialogStartPath(previous);
+        qputenv("HOME", oldHome);
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(got, start.replace(QLatin1Char('~'), home.path()));
     }
 
     void byteRecords()

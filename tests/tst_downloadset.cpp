@@ -198,21 +198,44 @@ private slots:
         }
     }
 
+    // A library profile gone from the programs' folder is written again: into that folder
+    // when the program may write it, else into the user's data folder, which the selection
+    // then lists. Profiles that are there, in either folder, stay as they are.
+    void onlyMissingLibraryProfilesAreWrittenAgain_data()
+    {
+        QTest::addColumn<bool>("ownFolder"); // restored into the programs' folder itself
+        QTest::newRow("the programs' folder") << true;
+        QTest::newRow("the user's data folder") << false;
+    }
     void onlyMissingLibraryProfilesAreWrittenAgain()
     {
+        QFETCH(bool, ownFolder);
         // The build's files, one of them gone and one changed by hand.
         const QDir bin(QCoreApplication::applicationDirPath());
         QTemporaryDir folder;
+        const QString program = folder.filePath(QStringLiteral("program"));
+        const QString restore = ownFolder ? program : folder.filePath(QStringLiteral("data/Zelvar71"));
+        QVERIFY(QDir().mkpath(program));
         for (const char *name : {"KZTFIX16.zff", "KZTFIX8.zff", "KZTFIX6.zff", "KZTFIX4.zff"})
-            QVERIFY(QFile::copy(bin.filePath(QLatin1String(name)), folder.filePath(QLatin1String(name))));
-        QVERIFY(QFile::remove(folder.filePath(QStringLiteral("KZTFIX8.zff"))));
-        QVERIFY(testsupport::writeAll(folder.filePath(QStringLiteral("KZTFIX4.zff")), "edited"));
+            QVERIFY(QFile::copy(bin.filePath(QLatin1String(name)), program + QLatin1Char('/') + QLatin1String(name)));
+        QVERIFY(QFile::remove(program + QStringLiteral("/KZTFIX8.zff")));
+        QVERIFY(testsupport::writeAll(program + QStringLiteral("/KZTFIX4.zff"), "edited"));
 
-        QVERIFY(RestoreMissingLibraryFixtures(folder.path()));
-        QCOMPARE(testsupport::readAll(folder.filePath(QStringLiteral("KZTFIX8.zff"))),
+        QCOMPARE(LibraryFixturePath(1, program, restore), restore + QStringLiteral("/KZTFIX8.zff"));
+        QVERIFY(RestoreMissingLibraryFixtures(program, restore));
+        QCOMPARE(testsupport::readAll(restore + QStringLiteral("/KZTFIX8.zff")),
                  testsupport::readAll(bin.filePath(QStringLiteral("KZTFIX8.zff"))));
-        QCOMPARE(testsupport::readAll(folder.filePath(QStringLiteral("KZTFIX4.zff"))), QByteArray("edited"));
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 4);
+        QCOMPARE(testsupport::readAll(program + QStringLiteral("/KZTFIX4.zff")), QByteArray("edited"));
+        QCOMPARE(QDir(program).entryList(QDir::Files).size(), ownFolder ? 4 : 3);
+        const QStringList paths = {LibraryFixturePath(0, program, restore), LibraryFixturePath(1, program, restore),
+                                   LibraryFixturePath(2, program, restore), LibraryFixturePath(3, program, restore)};
+        QCOMPARE(paths, (QStringList{program + QStringLiteral("/KZTFIX16.zff"), restore + QStringLiteral("/KZTFIX8.zff"),
+                                     program + QStringLiteral("/KZTFIX6.zff"), program + QStringLiteral("/KZTFIX4.zff")}));
+
+        // The restored copy is the user's now: a second start leaves it alone.
+        QVERIFY(testsupport::writeAll(restore + QStringLiteral("/KZTFIX8.zff"), "mine"));
+        QVERIFY(RestoreMissingLibraryFixtures(program, restore));
+        QCOMPARE(testsupport::readAll(restore + QStringLiteral("/KZTFIX8.zff")), QByteArray("mine"));
     }
 
     void fourChannelsWithStepsOnChannels1And3()

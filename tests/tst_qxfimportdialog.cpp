@@ -7,6 +7,7 @@
 
 #include "channames/channelnamefiles.h"
 #include "common/navigation.h"
+#include "common/userfolders.h"
 #include "qxfimport/qxfimportdialog.h"
 
 #include <QDir>
@@ -270,7 +271,7 @@ private slots:
         // selection takes.
         const QByteArray saved = e.save(QStringLiteral("spot"));
         QCOMPARE(e.prompts.last().kind, PromptCall::SaveFile);
-        QCOMPARE(e.prompts.last().text, QStringLiteral("Spot_300_Profile_Deluxe-Standard.zff"));
+        QCOMPARE(e.prompts.last().text, documentsFolder() + QStringLiteral("/Spot_300_Profile_Deluxe-Standard.zff"));
         QCOMPARE(saved.size(), 91 + 11 * 32);
         QCOMPARE(saved.mid(4, 2), testsupport::hex("00 00"));
         QCOMPARE(saved.mid(43, 6), testsupport::hex("00 01 01 01 01 01"));

@@ -5,6 +5,7 @@
 #include "channames/editchname.h"
 #include "channames/namerecovery.h"
 #include "common/programfolder.h"
+#include "common/userfolders.h"
 #include "downloadset/libraryfixtures.h"
 #include "fixture/profilerecovery.h"
 #include "fixture/zelva71.h"
@@ -120,7 +121,7 @@ private slots:
     void initTestCase()
     {
         // As the program and the killed editor call themselves, so that all share one folder.
-        QCoreApplication::setApplicationName(QStringLiteral("Zelvar71"));
+        setProgramIdentity();
     }
 
     void init()

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
@@ -237,12 +238,26 @@ private slots:
         QVERIFY(p->prompts.calls.isEmpty());
     }
 
+    // In a programs' folder the program may write, the library entries do not need their
+    // files (the start writes them again there).
     void libraryEntriesDoNotNeedTheirFiles()
     {
-        setProgramFolder(path(QStringLiteral("nowhere/")));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("empty"))));
+        setProgramFolder(path(QStringLiteral("empty/")));
         auto p = open();
-        QCOMPARE(p->entries().first(), path(QStringLiteral("nowhere/KZTFIX16.zff")));
+        QCOMPARE(p->entries().first(), path(QStringLiteral("empty/KZTFIX16.zff")));
         QCOMPARE(p->entries().size(), 4);
+    }
+
+    // In one it may not, a profile gone from it is listed as the user's own copy.
+    void aReadOnlyFolderListsTheUsersCopy()
+    {
+        QVERIFY(QFile::remove(m_bin + QStringLiteral("/KZTFIX8.zff")));
+        setProgramFolder(m_bin, FolderAccess::ReadOnly);
+        auto p = open();
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QCOMPARE(p->entries(), QStringList({m_bin + QStringLiteral("/KZTFIX16.zff"), data + QStringLiteral("/KZTFIX8.zff"),
+                                            m_bin + QStringLiteral("/KZTFIX6.zff"), m_bin + QStringLiteral("/KZTFIX4.zff")}));
     }
 
     void browserStartsInTheCurrentFolder()
@@ -375,8 +390,9 @@ private slots:
 
     void libraryFileThroughTheBrowserIsADuplicate()
     {
-        // The program folder as the program spells it, the browser in other letter case.
-        setProgramFolder(m_bin.toUpper());
+        // The program folder as the program spells it, the browser in other letter case
+        // (a folder of that spelling is not there, so the program is told it may write it).
+        setProgramFolder(m_bin.toUpper(), FolderAccess::Writable);
         auto p = open();
         p->add(m_bin, QStringLiteral("KZTFIX8.zff"));
         QCOMPARE(p->entries().size(), 4);

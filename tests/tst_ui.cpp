@@ -3,6 +3,7 @@
 #include "common/prompts.h"
 #include "common/sharedfiledialog.h"
 #include "common/twips.h"
+#include "common/userfolders.h"
 #include "common/windowpresence.h"
 #include "scriptedprompts.h"
 
@@ -109,6 +110,7 @@ private slots:
         QCOMPARE(dialog.ShowOpen(nullptr), QStringLiteral("/shows/b.bin"));
         QCOMPARE(prompts.calls.size(), 3);
         QCOMPARE(prompts.calls[0].kind, PromptCall::SaveFile);
+        QCOMPARE(prompts.calls[0].text, documentsFolder()); // nothing chosen before
         QCOMPARE(prompts.calls[1].filter, QStringLiteral("Zelva71 DownLoad File(*.tzk)|*.tzk"));
         QCOMPARE(prompts.calls[1].text, QStringLiteral("/shows/a.tzk"));
         QCOMPARE(prompts.calls[2].text, QStringLiteral("/shows/a.tzk"));

@@ -2,6 +2,7 @@
 // loads, and the New, Open, Save, Return and Exit commands with the files they read and
 // write.
 #include "common/navigation.h"
+#include "common/userfolders.h"
 #include "zelva71driver.h"
 
 #include "channames/channelnamefiles.h"
@@ -235,7 +236,7 @@ private slots:
         // warning about shared names.
         QCOMPARE(e.prompts.calls.size(), 4);
         QCOMPARE(e.prompts.calls[0].kind, PromptCall::SaveFile);
-        QCOMPARE(e.prompts.calls[0].text, QString());
+        QCOMPARE(e.prompts.calls[0].text, documentsFolder()); // nothing saved yet
         QCOMPARE(e.prompts.calls[1].kind, PromptCall::Message);
         QCOMPARE(e.prompts.calls[2].kind, PromptCall::SaveFile);
         QCOMPARE(e.prompts.calls[2].text, e.path(QStringLiteral("first.zff")));
@@ -323,6 +324,7 @@ private slots:
         QCOMPARE(e.prompts.calls.size(), 2);
         QCOMPARE(e.prompts.calls[0].kind, PromptCall::OpenFile);
         QCOMPARE(e.prompts.calls[0].filter, QStringLiteral("Zelva71 Setup File(*.zff)|*.zff"));
+        QCOMPARE(e.prompts.calls[0].text, documentsFolder());
         QCOMPARE(e.prompts.calls[1].kind, PromptCall::SaveFile);
         FixtureSetup expected = before.setup;
         expected.masterMask = 0xFFFF; // collected from the check list before the dialog opens

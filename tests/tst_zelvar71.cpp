@@ -4,6 +4,7 @@
 #include "channames/channelnamefiles.h"
 #include "channames/editchname.h"
 #include "common/programfolder.h"
+#include "common/userfolders.h"
 #include "downloadset/filelist.h"
 #include "downloadset/fixtureselectionpanel.h"
 #include "downloadset/folderlist.h"
@@ -33,7 +34,8 @@ using namespace zelvar;
 namespace {
 
 // The main program in a scratch programs' folder that holds the library profiles and the
-// default channel-name files, its serial port 3 a pseudo-terminal.
+// default channel-name files, its serial port 3 a pseudo-terminal; the user's data folder
+// is data/Zelvar71 inside it.
 struct Program
 {
     QTemporaryDir folder;
@@ -42,7 +44,7 @@ struct Program
     int ends = 0;
     std::unique_ptr<MainForm> form;
 
-    Program()
+    explicit Program(FolderAccess access = FolderAccess::AsOnDisk)
     {
         const QDir bin(QCoreApplication::applicationDirPath());
         for (const QString &name : bin.entryList({QStringLiteral("KZTFIX*.zff")}))
@@ -50,7 +52,7 @@ struct Program
         ChannelNameTable names;
         names.LoadDefaultNames();
         SaveChannelNames(folder.path(), names);
-        setProgramFolder(folder.path());
+        setProgramFolder(folder.path(), access);
         qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
         mapPorts(QStringLiteral("3=%1").arg(line.devicePath()));
 
@@ -122,6 +124,11 @@ class TestZelvar71 : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        setProgramIdentity();
+    }
+
     void startUp()
     {
         Program program;
@@ -163,6 +170,45 @@ private slots:
         program.menu("numChname");
         QVERIFY(program.names() && program.names() != first);
         QCOMPARE(child<QTableWidget>(program.names(), "ChMSFlexGrid")->item(59, 1)->text(), QStringLiteral("Laser"));
+    }
+
+    // Installed where the user may not write (a package): the names the channel-name editor
+    // saves go to the user's data folder, which starts from the programs' files, and a
+    // fixture editor opened afterwards offers them. The programs' files stay as they were.
+    void aReadOnlyInstallKeepsTheNamesInTheUsersFolder()
+    {
+        Program program(FolderAccess::ReadOnly);
+        const QByteArray programSet = testsupport::readAll(program.path(QStringLiteral("ChNameSet.fix")));
+        const QByteArray programDown = testsupport::readAll(program.path(QStringLiteral("ChNameDown.fix")));
+
+        program.menu("numChname");
+        EditChName *names = program.names();
+        QTableWidget *grid = child<QTableWidget>(names, "ChMSFlexGrid");
+        clickCell(grid, 59, 1);
+        QTest::keyClicks(child<QLineEdit>(names, "ChTextEdit"), QStringLiteral("Laser"));
+        clickCell(grid, 60, 1);
+        QTest::mouseClick(child<QPushButton>(names, "ChSave"), Qt::LeftButton);
+        QCOMPARE(program.prompts.calls.size(), 0);
+
+        const QString data = program.path(QStringLiteral("data/Zelvar71/"));
+        const QByteArray set = testsupport::readAll(data + QStringLiteral("ChNameSet.fix"));
+        QCOMPARE(set.size(), 2560);
+        QCOMPARE(set.left(590), programSet.left(590));
+        QCOMPARE(set.mid(590, 10), QByteArray("\x3b\x3bLaser   ", 10));
+        const QByteArray down = testsupport::readAll(data + QStringLiteral("ChNameDown.fix"));
+        QCOMPARE(down.size(), 2048);
+        QCOMPARE(down.mid(59 * 8, 8), QByteArray("Laser   "));
+        QCOMPARE(testsupport::readAll(program.path(QStringLiteral("ChNameSet.fix"))), programSet);
+        QCOMPARE(testsupport::readAll(program.path(QStringLiteral("ChNameDown.fix"))), programDown);
+
+        QPointer<Zelva71> first = program.editor();
+        action(first, "mnuReturn")->trigger();
+        QTRY_VERIFY(!first);
+        program.menu("numMF");
+        auto *choices = child<QComboBox>(program.editor(), "Combo10");
+        QCOMPARE(choices->count(), BuiltInNameCount + 1);
+        QCOMPARE(choices->itemText(BuiltInNameCount), QStringLiteral("Laser"));
+        QCOMPARE(choices->itemData(BuiltInNameCount).toInt(), BuiltInNameCount);
     }
 
     void showFromEveryCaller()

@@ -1,6 +1,7 @@
 // The transfer dialog "Zelvar71 Save Rev1.02" driven as a user would, against the device
 // simulator: its controls and layout, the three option states, link transfers with their
 // buttons, status line and progress bar, the stick's list, closing, and its presence.
+#include "common/userfolders.h"
 #include "common/windowpresence.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
@@ -591,7 +592,7 @@ private slots:
         const PromptCall &chooser = t.prompts.last();
         QCOMPARE(chooser.kind, PromptCall::SaveFile);
         QCOMPARE(chooser.title, QStringLiteral("Send file"));
-        QCOMPARE(chooser.text, QStringLiteral("SHOW1.TZK"));
+        QCOMPARE(chooser.text, documentsFolder() + QStringLiteral("/SHOW1.TZK"));
         QCOMPARE(t.path(), target);
         QCOMPARE(testsupport::readAll(target), pattern(300));
         QCOMPARE(t.stickButtons(), QStringLiteral("11111"));

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs what is missing, builds, and runs every test: once in the normal build and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer (with short fuzz runs).
+# Installs what is missing, builds, and runs every test: once in the normal build, whose
+# Debian package is then built and checked, and once under AddressSanitizer and
+# UndefinedBehaviorSanitizer (with short fuzz runs).
 set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -9,6 +10,7 @@ tools/install-deps.sh
 
 tools/build.sh release
 (cd build/release && ctest --output-on-failure -j "$jobs")
+tools/check-package.sh
 
 tools/build.sh sanitize
 (cd build/sanitize && ctest --output-on-failure -j "$jobs")

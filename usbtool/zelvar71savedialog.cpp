@@ -3,6 +3,7 @@
 #include "usbtool/zelvar71savedialog.h"
 
 #include "common/prompts.h"
+#include "common/userfolders.h"
 #include "common/windowpresence.h"
 #include "usbtool/aboutbox.h"
 #include "usbtool/toolicon.h"
@@ -399,7 +400,7 @@ void Zelvar71SaveDialog::stepProgress()
 
 QString Zelvar71SaveDialog::chooseFile(FileChoice choice, const QString &title, const QString &presetName)
 {
-    const FileDialogRequest request{title, QString(), presetName};
+    const FileDialogRequest request{title, QString(), dialogStartPath(presetName)};
     return choice == FileChoice::Save ? m_prompts.saveFile(this, request) : m_prompts.openFile(this, request);
 }
 

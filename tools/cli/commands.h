@@ -9,6 +9,7 @@ namespace zelvar::cli {
 
 int zffShow(const QStringList &args, QTextStream &out, QTextStream &err);
 int namesInit(const QStringList &args, QTextStream &out, QTextStream &err);
+int namesPath(const QStringList &args, QTextStream &out, QTextStream &err);
 int compose(const QStringList &args, QTextStream &out, QTextStream &err);
 int tzk(const QStringList &args, QTextStream &out, QTextStream &err);
 int stick(const QStringList &args, QTextStream &out, QTextStream &err);
@@ -22,6 +23,7 @@ int importQxf(const QStringList &args, QTextStream &out, QTextStream &err);
 // command line it did not understand on stderr.
 extern const char *const ZffShowUsage;
 extern const char *const NamesInitUsage;
+extern const char *const NamesPathUsage;
 extern const char *const ComposeUsage;
 extern const char *const TzkUsage;
 extern const char *const StickUsage;

@@ -48,7 +48,7 @@ int compose(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     target = DownloadSetFileName(target);
     if (namesPath.isEmpty() && !noNames)
-        namesPath = programFilePath(channelNameDownFileName());
+        namesPath = joinFolderPath(channelNameFolder(), channelNameDownFileName());
 
     // The panel keeps such a profile out of its list; the set is refused as a whole here.
     for (const QString &fixture : fixtures) {

@@ -4,7 +4,6 @@
 
 #include "channames/channelnamefiles.h"
 #include "common/labels.h"
-#include "common/programfolder.h"
 #include "fixture/zfffile.h"
 #include "qxfimport/qxfconversion.h"
 #include "qxfimport/qxflibrary.h"
@@ -210,7 +209,7 @@ int importQxf(const QStringList &args, QTextStream &out, QTextStream &err)
         listModes(definition, out);
         return 0;
     }
-    return importMode(definition, modeName, target, hasNames ? namesFolder : programFolder(), out, err);
+    return importMode(definition, modeName, target, hasNames ? namesFolder : channelNameFolder(), out, err);
 }
 
 } // namespace zelvar::cli

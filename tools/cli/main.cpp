@@ -1,6 +1,8 @@
 // zelvar71-cli: the Zelvar71 file formats and transfers from the command line.
 #include "commands.h"
 
+#include "common/userfolders.h"
+
 #include <QCoreApplication>
 
 namespace zelvar::cli {
@@ -20,8 +22,11 @@ struct Command
 
 const Command Commands[] = {
     {"zff show", "zff show FILE", "print a fixture profile (.zff) as JSON", ZffShowUsage, zffShow},
-    {"names init", "names init DIR", "write the default ChNameSet.fix and ChNameDown.fix into DIR", NamesInitUsage,
-     namesInit},
+    {"names init", "names init [DIR]",
+     "write the default ChNameSet.fix and ChNameDown.fix into DIR (the programs' channel-name folder)",
+     NamesInitUsage, namesInit},
+    {"names path", "names path", "print the folder where the programs keep the channel-name files", NamesPathUsage,
+     namesPath},
     {"compose", "compose -o SET.tzk [--names ChNameDown.fix | --no-names] A.zff ...", "write a download set",
      ComposeUsage, compose},
     {"tzk", "tzk show SET.tzk | tzk extract SET.tzk DIR",
@@ -149,6 +154,7 @@ int notUnderstood(QTextStream &err, const QString &what, const QString &usage)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    zelvar::setProgramIdentity();
     QTextStream out(stdout);
     QTextStream err(stderr);
     return zelvar::cli::dispatch(app.arguments().mid(1), out, err);

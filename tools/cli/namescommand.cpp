@@ -1,4 +1,6 @@
-// zelvar71-cli names init DIR: the default channel-name files, as a first Save writes them.
+// zelvar71-cli names init [DIR]: the default channel-name files, as a first Save writes them;
+// zelvar71-cli names path: the folder where the programs keep the channel-name files (made
+// ready there on first use, as the programs do).
 #include "commands.h"
 
 #include "channames/channelnamefiles.h"
@@ -7,15 +9,16 @@
 
 namespace zelvar::cli {
 
-const char *const NamesInitUsage = "usage: zelvar71-cli names init DIR\n";
+const char *const NamesInitUsage = "usage: zelvar71-cli names init [DIR]\n";
+const char *const NamesPathUsage = "usage: zelvar71-cli names path\n";
 
 int namesInit(const QStringList &args, QTextStream &out, QTextStream &err)
 {
-    if (args.size() != 1) {
+    if (args.size() > 1) {
         err << NamesInitUsage;
         return ExitUsage;
     }
-    const QString folder = args.first();
+    const QString folder = args.isEmpty() ? channelNameFolder() : args.first();
     if (!QFileInfo(folder).isDir()) {
         err << "zelvar71-cli: " << folder << ": no such folder\n";
         return ExitFailure;
@@ -27,6 +30,16 @@ int namesInit(const QStringList &args, QTextStream &out, QTextStream &err)
         return ExitFailure;
     }
     out << "wrote " << channelNameSetFileName() << " and " << channelNameDownFileName() << " in " << folder << "\n";
+    return 0;
+}
+
+int namesPath(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (!args.isEmpty()) {
+        err << NamesPathUsage;
+        return ExitUsage;
+    }
+    out << channelNameFolder() << "\n";
     return 0;
 }
 

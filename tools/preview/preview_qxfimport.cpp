@@ -3,7 +3,7 @@
 // The installed library is listed (or the folders of ZELVAR71_QLCPLUS_FIXTURES); SEARCH
 // goes into the search box, the first fixture it finds is chosen, and then the mode named
 // MODE, or the first that fits.
-#include "common/programfolder.h"
+#include "channames/channelnamefiles.h"
 #include "common/prompts.h"
 #include "qxfimport/qxfimportdialog.h"
 
@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     zelvar::QtPrompts prompts;
-    zelvar::QxfImportDialog dialog(prompts, zelvar::QxfLibraryFolders(), zelvar::programFolder());
+    zelvar::QxfImportDialog dialog(prompts, zelvar::QxfLibraryFolders(), zelvar::channelNameFolder());
     QObject::connect(&dialog, &zelvar::QxfImportDialog::listingDone, &dialog, [&] {
         if (args.isEmpty())
             return;

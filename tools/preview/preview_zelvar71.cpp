@@ -6,6 +6,7 @@
 #include "channames/editchname.h"
 #include "common/programfolder.h"
 #include "common/prompts.h"
+#include "common/userfolders.h"
 #include "downloadset/libraryfixtures.h"
 #include "fixture/zelva71.h"
 #include "seriallink/kiron.h"
@@ -42,8 +43,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setWindowIcon(programIcon());
     const QStringList args = app.arguments();
-    CreateMissingChannelNameFiles(programFolder());
-    RestoreMissingLibraryFixtures(programFolder());
+    setProgramIdentity();
+    PrepareChannelNameFiles();
+    RestoreMissingLibraryFixtures(programFolder(), userFileFolder());
 
     PreviewPrompts prompts;
     MainForm::Windows windows{
