@@ -22,7 +22,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The libraries the binaries link against, from dpkg-shlibdeps; what is only opened at run
-# time (the windowing plug-ins, the font the layouts were made for, the fixture library)
+# time (Qt's further platform plug-ins, the font the layouts were made for, the fixture library)
 # is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
