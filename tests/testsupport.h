@@ -2,8 +2,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
+#include <QTemporaryDir>
+#include <QtGlobal>
 
 namespace testsupport {
 
@@ -28,6 +32,25 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
         return false;
     return f.write(bytes) == bytes.size();
 }
+
+// A temporary folder for a test's files; a file that cannot be written ends the test program.
+class ScratchFolder
+{
+public:
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    // Writes `name` (in sub-folders made as needed) and returns its path.
+    QString write(const QString &name, const QByteArray &bytes) const
+    {
+        const QString path = file(name);
+        QDir().mkpath(QFileInfo(path).path());
+        if (!writeAll(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
 
 // Puts `bytes` at `offset` of `image`, growing it with zeros when they reach past its end.
 inline void put(QByteArray &image, qsizetype offset, const QByteArray &bytes)

@@ -144,17 +144,10 @@ class TestCliTzk : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
+    testsupport::ScratchFolder m_dir;
 
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        const QString p = m_dir.filePath(name);
-        QDir().mkpath(QFileInfo(p).path());
-        if (!testsupport::writeAll(p, bytes))
-            qFatal("cannot write %s", qPrintable(p));
-        return p;
-    }
-    QString file(const QString &name) const { return m_dir.filePath(name); }
+    QString write(const QString &name, const QByteArray &bytes) { return m_dir.write(name, bytes); }
+    QString file(const QString &name) const { return m_dir.file(name); }
 
 private slots:
     void roundTrip_data()

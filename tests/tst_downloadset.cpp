@@ -109,15 +109,9 @@ class TestDownloadSet : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
+    testsupport::ScratchFolder m_dir;
 
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        if (!testsupport::writeAll(path, bytes))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
+    QString write(const QString &name, const QByteArray &bytes) { return m_dir.write(name, bytes); }
     QString namesPath() { return write(QStringLiteral("ChNameDown.fix"), namesFile()); }
 
 private slots:
@@ -339,7 +333,7 @@ private slots:
         QFETCH(bool, present);
         QFETCH(bool, written);
         const QString fixture = write(QStringLiteral("one.zff"), HandZff().bytes());
-        QString names = m_dir.filePath(QStringLiteral("names-missing.fix"));
+        QString names = m_dir.file(QStringLiteral("names-missing.fix"));
         if (present)
             names = write(QStringLiteral("names.fix"), file);
 
@@ -444,7 +438,7 @@ private slots:
         QFETCH(QByteArray, bad);
         QFETCH(QString, reason);
         const QString good = write(QStringLiteral("good.zff"), HandZff().bytes());
-        QString second = m_dir.filePath(QStringLiteral("second.zff"));
+        QString second = m_dir.file(QStringLiteral("second.zff"));
         QFile::remove(second);
         if (!bad.isEmpty())
             second = write(QStringLiteral("second.zff"), bad);
