@@ -39,6 +39,14 @@ Outcome noDriver()
 
 StickCommands::StickCommands(DeviceLibrary &device, StickPanel &panel) : m_device(device), m_panel(panel) {}
 
+Outcome StickCommands::notTaken(const QString &command) const
+{
+    // With no interface open the stick never saw the command; the open already said why.
+    if (!m_device.handle())
+        return Outcome::failure(QStringLiteral("no USB interface is open"));
+    return Outcome::failure(QStringLiteral("the stick did not take the %1 command").arg(command));
+}
+
 bool StickCommands::send(const QByteArray &bytes)
 {
     DWORD written = 0;
@@ -83,7 +91,7 @@ Outcome StickCommands::listFiles()
 Outcome StickCommands::runListing()
 {
     if (!send(StickCommand::directory().bytes()))
-        return Outcome::failure(QStringLiteral("the stick did not take the listing command"));
+        return notTaken(QStringLiteral("listing"));
     // RTS stays raised from the reply through the listing.
     m_device.raiseRts();
     const std::optional<QByteArray> reply = receive(StickReplySize);
@@ -142,7 +150,7 @@ Outcome StickCommands::readFile()
 Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &stickName, const QString &path)
 {
     if (!send(block))
-        return Outcome::failure(QStringLiteral("the stick did not take the read command"));
+        return notTaken(QStringLiteral("read"));
     m_panel.showPath(path);
 
     // The old file stays until the stick has answered with a length and its bytes are in.
@@ -246,7 +254,7 @@ Outcome StickCommands::copyToStick(const QString &path)
     m_device.OpenInterface(StickBitRate);
     Outcome result = Outcome::success();
     if (!send(block)) {
-        result = Outcome::failure(QStringLiteral("the stick did not take the write command"));
+        result = notTaken(QStringLiteral("write"));
         if (!m_device.handle()) {
             // No interface: the listing would only say so a second time.
             file.close();
@@ -316,7 +324,7 @@ Outcome StickCommands::deleteWith(const QByteArray &block, bool exactReply)
     m_device.OpenInterface(StickBitRate);
     Outcome result = Outcome::success();
     if (!send(block)) {
-        result = Outcome::failure(QStringLiteral("the stick did not take the delete command"));
+        result = notTaken(QStringLiteral("delete"));
     } else if (const std::optional<QByteArray> reply = receiveWithRts(StickReplySize); !reply) {
         result = Outcome::failure(QStringLiteral("the stick did not answer the delete command"));
     } else if (reply->size() < StickReplySize) {

@@ -40,6 +40,7 @@ private:
     Outcome copyToStick(const QString &path);
     Outcome deleteWith(const QByteArray &block, bool exactReply);
 
+    Outcome notTaken(const QString &command) const;
     bool send(const QByteArray &bytes);
     // One read of up to `count` bytes; nothing when the read fails.
     std::optional<QByteArray> receive(int count);
