@@ -69,7 +69,7 @@ Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const
     const QString path = joinFolderPath(folder, channelNameSetFileName());
     Outcome created = createIfMissing(path);
     QByteArray data;
-    Outcome read = created ? readFilePrefix(path, data, SetFileSize) : created;
+    Outcome read = created ? readFilePrefix(path, NameFileKind, data, SetFileSize) : created;
     DecodeChannelNameSet(read ? data : QByteArray(), table, show);
     return read;
 }
@@ -79,7 +79,7 @@ Outcome ReadChannelNameTable(const QString &folder, ChannelNameTable &table)
     const QString path = joinFolderPath(folder, channelNameSetFileName());
     QByteArray data;
     if (QFileInfo::exists(path)) {
-        if (Outcome read = readFilePrefix(path, data, SetFileSize); !read)
+        if (Outcome read = readFilePrefix(path, NameFileKind, data, SetFileSize); !read)
             return read;
     }
     ChannelNameTable read;
@@ -90,9 +90,11 @@ Outcome ReadChannelNameTable(const QString &folder, ChannelNameTable &table)
 
 Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table)
 {
-    const Outcome set = overwriteFromStart(joinFolderPath(folder, channelNameSetFileName()), EncodeChannelNameSet(table));
-    const Outcome down =
-        overwriteFromStart(joinFolderPath(folder, channelNameDownFileName()), EncodeChannelNameDown(table));
+    const QString setPath = joinFolderPath(folder, channelNameSetFileName());
+    const QString downPath = joinFolderPath(folder, channelNameDownFileName());
+    // A file the readers refuse is left as it is (overwriteFromStart reads it first).
+    const Outcome set = overwriteFromStart(setPath, EncodeChannelNameSet(table), NameFileKind);
+    const Outcome down = overwriteFromStart(downPath, EncodeChannelNameDown(table), NameFileKind);
     if (set && down)
         return Outcome::success();
     QStringList reasons;
@@ -123,7 +125,7 @@ Outcome CreateMissingChannelNameFiles(const QString &folder, const QString &from
         if (!from.isEmpty()) {
             // The program folder's file, as whoever set up the machine left it.
             QByteArray given;
-            if (readFilePrefix(joinFolderPath(from, file.name), given) && !given.isEmpty())
+            if (readFilePrefix(joinFolderPath(from, file.name), NameFileKind, given) && !given.isEmpty())
                 content = given;
         }
         if (Outcome written = replaceFile(path, content); !written)
@@ -177,14 +179,20 @@ QVector<ChannelNameChoice> DecodeChannelNameChoices(const QByteArray &data)
     return choices;
 }
 
-QVector<ChannelNameChoice> ReadChannelNameChoices(const QString &folder)
+Outcome ReadChannelNameChoices(const QString &folder, QVector<ChannelNameChoice> &choices)
 {
     const QString path = joinFolderPath(folder, channelNameSetFileName());
-    createIfMissing(path);
+    Outcome read = createIfMissing(path);
     QByteArray data;
-    if (!readFilePrefix(path, data, SetFileSize))
-        return {};
-    return DecodeChannelNameChoices(data);
+    if (read)
+        read = readFilePrefix(path, NameFileKind, data, SetFileSize);
+    if (!read) {
+        ChannelNameTable defaults;
+        defaults.LoadDefaultNames();
+        data = EncodeChannelNameSet(defaults);
+    }
+    choices = DecodeChannelNameChoices(data);
+    return read;
 }
 
 } // namespace zelvar

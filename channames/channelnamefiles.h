@@ -5,6 +5,7 @@
 #pragma once
 
 #include "channames/channelnametable.h"
+#include "common/filestore.h"
 #include "common/outcome.h"
 
 #include <QByteArray>
@@ -21,6 +22,8 @@ constexpr int MinChoiceFileLength = 400; // shorter set files give the fixture e
 static_assert(SetRecordSize == 10);
 static_assert(SetFileSize == 2560);
 static_assert(DownFileSize == 2048);
+// Readers refuse a larger name file, and no writer replaces one they refuse.
+inline constexpr FileKind NameFileKind{"a channel-name file", 64 * 1024};
 
 inline QString channelNameSetFileName() { return QStringLiteral("ChNameSet.fix"); }
 inline QString channelNameDownFileName() { return QStringLiteral("ChNameDown.fix"); }
@@ -47,7 +50,8 @@ Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const
 Outcome ReadChannelNameTable(const QString &folder, ChannelNameTable &table);
 
 // Writes both files into `folder` from byte 0 without cutting them. Each file is replaced
-// only once its new content is complete; a failure names the file.
+// only once its new content is complete; a failure names the file. A file that is there but
+// refused by the readers (see NameFileKind) is not written over.
 Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table);
 
 // The program's first start, and every start after: each of the two files that is missing
@@ -79,6 +83,8 @@ struct ChannelNameChoice
 // it is shorter than MinChoiceFileLength; records whose name starts with NUL or is all
 // blanks are skipped; trailing blanks are cut, leading blanks stay.
 QVector<ChannelNameChoice> DecodeChannelNameChoices(const QByteArray &data);
-QVector<ChannelNameChoice> ReadChannelNameChoices(const QString &folder);
+// The choices from "ChNameSet.fix" in `folder`, created empty when missing. A file that
+// cannot be read, or is refused, gives the built-in names, and the failure says why.
+Outcome ReadChannelNameChoices(const QString &folder, QVector<ChannelNameChoice> &choices);
 
 } // namespace zelvar

@@ -136,11 +136,8 @@ EditChName::EditChName(WindowNavigator *navigator, Prompts &prompts, QWidget *pa
         },
         this);
     connect(m_recovery, &RecoveryWriter::writeFailed, this, [this](const QString &reason) {
-        m_prompts.message(this,
-                          QStringLiteral("The unsaved channel names cannot be kept against a crash:\n%1\n\n"
-                                         "Save them to keep them.")
-                              .arg(reason),
-                          BoxTitle, PromptButtons::Ok);
+        m_prompts.message(this, QStringLiteral("Unsaved work cannot be kept: %1").arg(reason), BoxTitle,
+                          PromptButtons::Ok);
     });
 
     resize(twips(InnerWidth), twips(InnerHeight) + menuBar()->sizeHint().height());
@@ -202,7 +199,7 @@ void EditChName::offerRecovery()
     if (!kept)
         return;
     QVector<ChangedNameRow> rows;
-    if (Outcome decoded = DecodeNameRecovery(kept->bytes, rows); !decoded) {
+    if (Outcome decoded = kept->read ? DecodeNameRecovery(kept->bytes, rows) : kept->read; !decoded) {
         m_prompts.message(this,
                           QStringLiteral("Unsaved channel names were kept in %1, but they cannot be restored: "
                                          "%2.\nThe file is removed.")

@@ -31,12 +31,11 @@ QString recoveryFolder()
 std::optional<RecoveryFile> readRecoveryFile(const QString &path)
 {
     const QFileInfo info(path);
-    if (!info.isFile())
+    if (!info.exists())
         return std::nullopt;
     RecoveryFile file;
     file.written = info.lastModified();
-    if (!readFilePrefix(path, file.bytes))
-        return std::nullopt;
+    file.read = readFilePrefix(path, RecoveryFileKind, file.bytes);
     return file;
 }
 

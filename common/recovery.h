@@ -4,6 +4,7 @@
 // the work is saved or given up. What the file holds is the window kind's own business.
 #pragma once
 
+#include "common/filestore.h"
 #include "common/outcome.h"
 
 #include <QByteArray>
@@ -22,12 +23,18 @@ namespace zelvar {
 // (QStandardPaths::AppDataLocation).
 QString recoveryFolder();
 
-// A recovery file that exists: its bytes and when they were written.
+// Unsaved work is small: a larger file is none of ours.
+inline constexpr FileKind RecoveryFileKind{"a recovery file", 1024 * 1024};
+
+// A recovery file that exists: its bytes and when they were written, or why it cannot be
+// read (then its bytes are empty).
 struct RecoveryFile
 {
     QByteArray bytes;
     QDateTime written;
+    Outcome read;
 };
+// Nothing when no file is there.
 std::optional<RecoveryFile> readRecoveryFile(const QString &path);
 
 class RecoveryWriter : public QObject

@@ -59,9 +59,7 @@ void writeNames(char *block, const QByteArray &names)
 QString readNames(const QString &namesPath, QByteArray &names)
 {
     const QString fileName = QFileInfo(namesPath).fileName();
-    if (!QFileInfo(namesPath).isFile())
-        return QStringLiteral("%1 does not exist").arg(fileName);
-    if (Outcome read = readFilePrefix(namesPath, names, DownFileSize + 1); !read)
+    if (Outcome read = readFilePrefix(namesPath, NameFileKind, names, DownFileSize + 1); !read)
         return read.reason();
     if (names.size() > DownFileSize)
         return QStringLiteral("%1 is longer than %2 bytes").arg(fileName).arg(DownFileSize);

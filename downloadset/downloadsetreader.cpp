@@ -222,11 +222,11 @@ Outcome ReadDownloadSet(const QString &path, DownloadSet &set)
         return Outcome::failure(QFileInfo::exists(path) ? QStringLiteral("it is not a file")
                                                         : QStringLiteral("the file does not exist"));
     QByteArray data;
-    if (Outcome read = readFilePrefix(path, data, DownloadSetSignatureOffset + DownloadSetSignatureSize); !read)
+    if (Outcome read = readFilePrefix(path, DownloadSetFileKind, data, DownloadSetSignatureOffset + DownloadSetSignatureSize); !read)
         return read;
     if (Outcome header = checkHeader(data); !header)
         return header;
-    if (Outcome read = readFilePrefix(path, data); !read)
+    if (Outcome read = readFilePrefix(path, DownloadSetFileKind, data); !read)
         return read;
     return DecodeDownloadSet(data, set);
 }

@@ -2,6 +2,7 @@
 // from last season's show. The whole file is checked before any of it is trusted.
 #pragma once
 
+#include "common/filestore.h"
 #include "common/fixedtext.h"
 #include "common/outcome.h"
 #include "downloadset/downloadsetfile.h"
@@ -60,8 +61,12 @@ QString setNameText(const SetName &field);
 // Bytes the layout keeps zero are not looked at; bytes past the last step block are accepted.
 Outcome DecodeDownloadSet(const QByteArray &data, DownloadSet &set);
 
-// Reads and checks a file (see DecodeDownloadSet). Anything but a plain file is refused, and
-// a file that does not start like a set is refused after its first bytes.
+// A set is some 86 KB; one padded on a stick or a line stays far below this.
+inline constexpr FileKind DownloadSetFileKind{"a download set", 4 * 1024 * 1024};
+
+// Reads and checks a file (see DecodeDownloadSet). Anything but a plain file is refused, as
+// is one larger than DownloadSetFileKind allows, and a file that does not start like a set
+// is refused after its first bytes.
 Outcome ReadDownloadSet(const QString &path, DownloadSet &set);
 
 } // namespace zelvar

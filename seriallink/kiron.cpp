@@ -254,7 +254,11 @@ void Kiron::Command1_Click()
         // The receive ends here: its file keeps what it holds so far. Both transfer
         // buttons come back, so that a send that goes no further leaves them usable.
         m_isReceiving = false;
-        m_receiver.close();
+        if (Outcome placed = m_receiver.finish(); !placed)
+            m_prompts.message(this,
+                              QStringLiteral("The receive stopped. %1.\n%2.")
+                                  .arg(placed.reason(), m_receiver.keptNote(m_receivedBytes)),
+                              Caption, PromptButtons::Ok);
         m_command4->hide();
         m_command1->setEnabled(true);
         m_command3->setEnabled(true);
@@ -359,15 +363,10 @@ void Kiron::Command3_Click()
         const PromptAnswer answer = m_prompts.message(this, QStringLiteral("OverFile:") + path + QLatin1Char('?'),
                                                       QStringLiteral("OverFile"), PromptButtons::OkCancel);
         if (answer != PromptAnswer::Ok) {
-            m_receiver.close();
+            m_receiver.abandon();
             return;
         }
-        if (Outcome emptied = m_receiver.discardOldContent(); !emptied) {
-            m_receiver.close();
-            m_prompts.message(this, QStringLiteral("%1 could not be emptied: %2").arg(path, emptied.reason()), Caption,
-                              PromptButtons::Ok);
-            return;
-        }
+        // The old content goes once the receive has ended with bytes to take its place.
     }
     m_label3->setText(path);
     m_command3->setEnabled(false);
@@ -408,15 +407,11 @@ void Kiron::storeWaitingInput()
     const QByteArray chunk = m_port->Input();
     if (chunk.isEmpty())
         return;
-    if (Outcome stored = m_receiver.store(chunk); !stored) {
-        m_receivedBytes = m_receiver.storedBytes();
+    if (Outcome stored = m_receiver.append(chunk); !stored) {
+        const qint64 arrived = m_receivedBytes + chunk.size();
+        m_receivedBytes = m_receiver.size();
         m_label7->setText(QString::number(m_receivedBytes));
-        endReceive();
-        m_prompts.message(this,
-                          QStringLiteral("The receive stopped. %1 could not be written: %2.\n%3 bytes were saved.")
-                              .arg(m_receivePath, stored.reason())
-                              .arg(m_receivedBytes),
-                          Caption, PromptButtons::Ok);
+        endReceive(stored.reason(), arrived);
         return;
     }
     m_receivedBytes += chunk.size();
@@ -434,14 +429,23 @@ void Kiron::Command4_Click()
         endReceive();
 }
 
-void Kiron::endReceive()
+void Kiron::endReceive(const QString &failure, qint64 arrived)
 {
-    m_receiver.close();
+    QString stopped = failure;
+    if (stopped.isEmpty()) {
+        arrived = m_receivedBytes;
+        if (Outcome placed = m_receiver.finish(); !placed)
+            stopped = placed.reason();
+    } else {
+        m_receiver.keepPartial();
+    }
     m_isReceiving = false;
     if (m_port->PortOpen())
         m_port->setPortOpen(false);
     // The receive's own file, whatever the shared dialog has been used for since.
-    if (m_receivedBytes < PreviewLimitBytes) {
+    if (!stopped.isEmpty()) {
+        // The log box keeps the last bytes that came: the file holds the old content.
+    } else if (m_receivedBytes < PreviewLimitBytes) {
         QString text;
         if (readLogView(m_receivePath, text))
             m_text1->setPlainText(text);
@@ -451,6 +455,9 @@ void Kiron::endReceive()
     m_command3->setEnabled(true);
     m_command4->hide();
     m_command1->setEnabled(true);
+    if (!stopped.isEmpty())
+        m_prompts.message(this, QStringLiteral("The receive stopped. %1.\n%2.").arg(stopped, m_receiver.keptNote(arrived)),
+                          Caption, PromptButtons::Ok);
 }
 
 void Kiron::portLost(const QString &reason)
@@ -458,13 +465,7 @@ void Kiron::portLost(const QString &reason)
     // A send learns of it in its wait and reports it itself.
     if (!m_isReceiving)
         return;
-    endReceive();
-    m_prompts.message(this,
-                      QStringLiteral("The receive stopped. %1.\n%2 bytes were received and saved in %3.")
-                          .arg(reason)
-                          .arg(m_receivedBytes)
-                          .arg(m_receivePath),
-                      Caption, PromptButtons::Ok);
+    endReceive(reason, m_receivedBytes);
 }
 
 // ---- The commands that leave the serial link ----
@@ -492,6 +493,8 @@ void Kiron::Command11_Click()
 
 void Kiron::mnuExit_Click()
 {
+    // The program ends at once: what a receive has stored so far becomes its file first.
+    m_receiver.placeNow();
     if (m_navigator)
         m_navigator->endProgram();
     else

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/sharedfiledialog.h"
-#include "seriallink/filereceiver.h"
+#include "common/streamedfile.h"
 #include "seriallink/filesender.h"
 
 #include <QMainWindow>
@@ -67,7 +67,9 @@ private:
     void showSentBytes(qint64 sentBytes);
     void reportSendFailure(const FileSender::Result &result);
     void storeWaitingInput();
-    void endReceive();
+    // `failure` empty: a normal end, the target takes the bytes received. Otherwise the
+    // target stays, and the message tells `failure` and where the `arrived` bytes went.
+    void endReceive(const QString &failure = QString(), qint64 arrived = 0);
     void portLost(const QString &reason);
     void closeWindowFrame();
 
@@ -76,7 +78,7 @@ private:
     SharedFileDialog m_dialog;
     DownLoadComm *m_port;
     FileSender m_sender;    // `sendFile`
-    FileReceiver m_receiver; // `receiveFile`
+    StreamedFile m_receiver; // `receiveFile`
     QString m_receivePath;
     bool m_isReceiving = false;
     qint64 m_receivedBytes = 0;

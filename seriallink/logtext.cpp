@@ -1,9 +1,6 @@
 // Bytes as the log box shows them.
 #include "seriallink/logtext.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 namespace zelvar {
 
 namespace {
@@ -42,15 +39,9 @@ QString logText(const QByteArray &bytes)
 
 Outcome readLogText(const QString &path, QString &text)
 {
-    // A device or a pipe may never end; only files are shown, and never beyond the limit.
-    if (!QFileInfo(path).isFile())
-        return Outcome::failure(QStringLiteral("not a file"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Outcome::failure(file.errorString());
-    const QByteArray bytes = file.read(PreviewLimitBytes);
-    if (file.error() != QFileDevice::NoError)
-        return Outcome::failure(file.errorString());
+    QByteArray bytes;
+    if (Outcome read = readFilePrefix(path, PreviewFileKind, bytes); !read)
+        return read;
     text = logText(bytes);
     return Outcome::success();
 }

@@ -2,6 +2,7 @@
 // character per byte, with control bytes as visible symbols.
 #pragma once
 
+#include "common/filestore.h"
 #include "common/outcome.h"
 
 #include <QByteArray>
@@ -11,6 +12,7 @@ namespace zelvar {
 
 // Files below this size are shown in the log box; from this size up they are not.
 constexpr qint64 PreviewLimitBytes = 3500000;
+inline constexpr FileKind PreviewFileKind{"a file the log box shows", PreviewLimitBytes - 1};
 
 // Bytes as text: printable Latin-1 as it stands; line feed, carriage return + line feed and
 // tab as line breaks and tabs; every other control byte (NUL included, DEL, 0x80 to 0x9F)
@@ -20,8 +22,8 @@ constexpr qint64 PreviewLimitBytes = 3500000;
 constexpr int LogLineLength = 1024;
 QString logText(const QByteArray &bytes);
 
-// The file as logText: at most its first PreviewLimitBytes bytes; anything but a plain file
-// (a device, a pipe) is refused.
+// The file as logText. Anything but a plain file (a device, a pipe) is refused, as is a file
+// of PreviewLimitBytes or more.
 Outcome readLogText(const QString &path, QString &text);
 
 } // namespace zelvar

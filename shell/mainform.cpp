@@ -3,6 +3,7 @@
 
 #include "common/prompts.h"
 #include "common/recovery.h"
+#include "common/streamedfile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -80,14 +81,16 @@ void MainForm::showChannelNameEditor()
 
 void MainForm::endProgram()
 {
-    // No window's unload runs, but unsaved work still reaches its recovery file.
+    // No window's unload runs, but unsaved work still reaches its recovery file, and what
+    // a receive has stored becomes its file.
     RecoveryWriter::flushAll();
+    StreamedFile::placeAll();
     if (m_endProgram) {
         m_endProgram();
         return;
     }
     // All windows go at once, without any window's unload handling: what the windows
-    // must keep (received bytes) is on disk already.
+    // must keep is on disk already.
     std::fflush(nullptr);
     std::_Exit(0);
 }

@@ -1,12 +1,15 @@
 // Shared helpers: fixed-length text fields, labels, program-folder paths, the user's folders,
-// byte records, the complete-or-nothing file writes and the recovery files of unsaved work.
+// byte records, the bounded reads, the complete-or-nothing file writes, the files receives
+// stream into, and the recovery files of unsaved work.
 #include "common/bytes.h"
 #include "common/filestore.h"
 #include "common/fixedtext.h"
 #include "common/labels.h"
 #include "common/programfolder.h"
 #include "common/recovery.h"
+#include "common/streamedfile.h"
 #include "common/userfolders.h"
+#include "filefaults.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>
@@ -16,6 +19,9 @@
 
 using namespace zelvar;
 using testsupport::hex;
+
+// The ways a receive ends.
+enum class End { Normal, CompleteCopy, CutShort, Abandoned };
 
 class TestCommon : public QObject
 {
@@ -181,43 +187,145 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("lamp.zff"));
         QVERIFY(testsupport::writeAll(path, QByteArray(500, 'x')));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         QVERIFY(replaceFile(path, QByteArray("new")).ok());
         QCOMPARE(testsupport::readAll(path), QByteArray("new"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("lamp.zff")});
+        QCOMPARE(testsupport::filesIn(dir.path()), QStringList{QStringLiteral("lamp.zff")});
+        // The file keeps who may read it; a link to it stays a link.
+        QCOMPARE(QFile::permissions(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
+                                               | QFile::ReadGroup);
+        const QString link = dir.filePath(QStringLiteral("current.zff"));
+        QVERIFY(QFile::link(path, link));
+        QVERIFY(replaceFile(link, QByteArray("via link")).ok());
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(testsupport::readAll(path), QByteArray("via link"));
     }
 
     void overwriteFromStartKeepsTheTail()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("names.fix"));
-        QVERIFY(overwriteFromStart(path, QByteArray("abc")).ok()); // new file
+        const FileKind kind{"a test file", 16};
+        QVERIFY(overwriteFromStart(path, QByteArray("abc"), kind).ok()); // new file
         QCOMPARE(testsupport::readAll(path), QByteArray("abc"));
         QVERIFY(testsupport::writeAll(path, QByteArray("0123456789")));
-        QVERIFY(overwriteFromStart(path, QByteArray("abc")).ok());
+        QVERIFY(overwriteFromStart(path, QByteArray("abc"), kind).ok());
         QCOMPARE(testsupport::readAll(path), QByteArray("abc3456789"));
-        QVERIFY(overwriteFromStart(path, QByteArray("ABCDEFGHIJKL")).ok());
+        QVERIFY(overwriteFromStart(path, QByteArray("ABCDEFGHIJKL"), kind).ok());
         QCOMPARE(testsupport::readAll(path), QByteArray("ABCDEFGHIJKL"));
+        // A file the readers refuse is not written over.
+        QVERIFY(testsupport::writeAll(path, QByteArray(17, 'z')));
+        const Outcome refused = overwriteFromStart(path, QByteArray("abc"), kind);
+        QCOMPARE(refused.reason(), QStringLiteral("names.fix is 17 bytes long; a test file has at most 16 bytes"));
+        QCOMPARE(testsupport::readAll(path), QByteArray(17, 'z'));
     }
 
+    void failedWritesSayWhyAndChangeNothing_data()
+    {
+        QTest::addColumn<QString>("standing"); // what stands at the target's path
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("inside a plain file") << "file/inside.zff" << "Cannot write inside.zff: Not a directory";
+        QTest::newRow("a folder") << "folder" << "folder is a folder, not a file; choose a file to write";
+        QTest::newRow("a pipe") << "pipe" << "pipe is a pipe, not a file; choose a file to write";
+        QTest::newRow("a device") << "/dev/null" << "null is a device, not a file; choose a file to write";
+    }
     void failedWritesSayWhyAndChangeNothing()
     {
+        QFETCH(QString, standing);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
-        const QString blocker = dir.filePath(QStringLiteral("plain-file"));
-        QVERIFY(testsupport::writeAll(blocker, QByteArray("keep")));
-        const Outcome o = replaceFile(blocker + QStringLiteral("/inside.zff"), QByteArray("x"));
-        QVERIFY(!o.ok());
-        QVERIFY2(o.reason().contains(QStringLiteral("inside.zff")), qPrintable(o.reason()));
+        QVERIFY(testsupport::writeAll(dir.filePath(QStringLiteral("file")), QByteArray("keep")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+        QVERIFY(testsupport::makePipe(dir.filePath(QStringLiteral("pipe"))));
+        const QStringList before = testsupport::filesIn(dir.path());
+        const QString path = standing.startsWith(QLatin1Char('/')) ? standing : dir.filePath(standing);
+        const Outcome o = replaceFile(path, QByteArray("x"));
+        QCOMPARE(o.reason(), reason);
+        QCOMPARE(testsupport::filesIn(dir.path()), before);
+        QCOMPARE(testsupport::readAll(dir.filePath(QStringLiteral("file"))), QByteArray("keep"));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+        QCOMPARE(QFileInfo(QStringLiteral("/dev/null")).isFile(), false);
+    }
 
-        // A folder standing where the file should be is not replaced.
-        const QString folder = dir.filePath(QStringLiteral("show.zff"));
-        QVERIFY(QDir().mkdir(folder));
-        QVERIFY(!replaceFile(folder, QByteArray("x")).ok());
-        QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(testsupport::readAll(blocker), QByteArray("keep"));
+    // Writes past `limit` bytes fail as they do on a full disk.
+    void aWriteThatFailsPartWayChangesNothing_data()
+    {
+        QTest::addColumn<bool>("fromStart"); // overwriteFromStart, else replaceFile
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<bool>("fits");
+        for (bool fromStart : {false, true}) {
+            const char *how = fromStart ? "overwrite from start" : "replace";
+            // The new content is 10 bytes long; the old one 4.
+            QTest::addRow("%s, no byte fits", how) << fromStart << 0 << false;
+            QTest::addRow("%s, one byte fits", how) << fromStart << 1 << false;
+            QTest::addRow("%s, all but the last byte fit", how) << fromStart << 9 << false;
+            QTest::addRow("%s, all fit", how) << fromStart << 10 << true;
+        }
+    }
+    void aWriteThatFailsPartWayChangesNothing()
+    {
+        QFETCH(bool, fromStart);
+        QFETCH(int, limit);
+        QFETCH(bool, fits);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("show.zff"));
+        QVERIFY(testsupport::writeAll(path, QByteArray("old!")));
+        const QByteArray content("0123456789");
+        Outcome written;
+        {
+            const testsupport::FileSizeLimit full{rlim_t(limit)};
+            written = fromStart ? overwriteFromStart(path, content, AnyFile) : replaceFile(path, content);
+        }
+        QCOMPARE(written.ok(), fits);
+        QCOMPARE(testsupport::readAll(path), fits ? content : QByteArray("old!"));
+        if (!fits)
+            QCOMPARE(written.reason(), QStringLiteral("Cannot write show.zff: File too large"));
+        QCOMPARE(testsupport::filesIn(dir.path()), QStringList{QStringLiteral("show.zff")});
+    }
 
-        QByteArray data("unchanged");
-        QVERIFY(!readFilePrefix(dir.filePath(QStringLiteral("missing")), data).ok());
-        QCOMPARE(data, QByteArray("unchanged"));
+    void readsTakeOnlyPlainFilesWithinTheLimit_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("prefix"); // bytes asked for, -1 for all
+        QTest::addColumn<QByteArray>("read");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("empty") << "empty" << qint64(-1) << QByteArray("") << QString();
+        QTest::newRow("one byte") << "one" << qint64(-1) << QByteArray("1") << QString();
+        QTest::newRow("the limit") << "limit" << qint64(-1) << QByteArray("0123456789abcdef") << QString();
+        QTest::newRow("the start of one at the limit") << "limit" << qint64(4) << QByteArray("0123") << QString();
+        QTest::newRow("one past the limit")
+            << "past" << qint64(-1) << QByteArray() << "past is 17 bytes long; a test file has at most 16 bytes";
+        QTest::newRow("the start of one past the limit")
+            << "past" << qint64(4) << QByteArray() << "past is 17 bytes long; a test file has at most 16 bytes";
+        QTest::newRow("huge and sparse") << "huge" << qint64(-1) << QByteArray()
+                                         << "huge is 2147483648 bytes long; a test file has at most 16 bytes";
+        QTest::newRow("through a link") << "link" << qint64(-1) << QByteArray("1") << QString();
+        QTest::newRow("missing") << "missing" << qint64(-1) << QByteArray() << "missing does not exist";
+        QTest::newRow("a folder") << "folder" << qint64(-1) << QByteArray() << "folder is a folder, not a file";
+        QTest::newRow("a pipe") << "pipe" << qint64(4) << QByteArray() << "pipe is a pipe, not a file";
+        QTest::newRow("a device") << "/dev/zero" << qint64(4) << QByteArray() << "zero is a device, not a file";
+    }
+    void readsTakeOnlyPlainFilesWithinTheLimit()
+    {
+        QFETCH(QString, name);
+        QFETCH(qint64, prefix);
+        QFETCH(QByteArray, read);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QVERIFY(testsupport::writeAll(dir.filePath(QStringLiteral("empty")), QByteArray()));
+        QVERIFY(testsupport::writeAll(dir.filePath(QStringLiteral("one")), QByteArray("1")));
+        QVERIFY(testsupport::writeAll(dir.filePath(QStringLiteral("limit")), QByteArray("0123456789abcdef")));
+        QVERIFY(testsupport::writeAll(dir.filePath(QStringLiteral("past")), QByteArray("0123456789abcdefg")));
+        QVERIFY(testsupport::makeSparseFile(dir.filePath(QStringLiteral("huge")), qint64(1) << 31));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("one")), dir.filePath(QStringLiteral("link"))));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+        QVERIFY(testsupport::makePipe(dir.filePath(QStringLiteral("pipe"))));
+        const QString path = name.startsWith(QLatin1Char('/')) ? name : dir.filePath(name);
+        QByteArray out("unchanged");
+        const Outcome o = readFilePrefix(path, FileKind{"a test file", 16}, out, prefix);
+        QCOMPARE(o.reason(), reason);
+        QCOMPARE(out, reason.isEmpty() ? read : QByteArray("unchanged"));
+        QCOMPARE(checkFileToRead(path, FileKind{"a test file", 16}).reason(), reason);
     }
 
     void createIfMissingLeavesExistingFiles()
@@ -229,6 +337,108 @@ private slots:
         QVERIFY(testsupport::writeAll(path, QByteArray("abc")));
         QVERIFY(createIfMissing(path).ok());
         QCOMPARE(testsupport::readAll(path), QByteArray("abc"));
+        // A pipe standing there is left alone, and never opened.
+        const QString pipe = dir.filePath(QStringLiteral("ChNameDown.fix"));
+        QVERIFY(testsupport::makePipe(pipe));
+        QVERIFY(createIfMissing(pipe).ok());
+        QVERIFY(!QFileInfo(pipe).isFile());
+    }
+
+    // How a receive's end leaves its target and "TARGET.partial".
+    void aReceiveEndsAsItsEndSays_data()
+    {
+        QTest::addColumn<QByteArray>("old"); // null: no target before
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QByteArray>("target"); // null: no target after
+        QTest::addColumn<QByteArray>("partial"); // null: no partial file after
+        QTest::addColumn<QString>("note");
+        const QByteArray none;
+        const QByteArray old("old content");
+        const QByteArray bytes("new");
+        const QByteArray empty("");
+        const auto add = [](const char *row, const QByteArray &before, const QByteArray &received, End end,
+                            const QByteArray &target, const QByteArray &partial, const char *note = "") {
+            QTest::newRow(row) << before << received << int(end) << target << partial << QString::fromLatin1(note);
+        };
+        add("normal end replaces the target", old, bytes, End::Normal, bytes, none);
+        add("normal end makes a new target", none, bytes, End::Normal, bytes, none);
+        add("normal end with nothing keeps the target", old, empty, End::Normal, old, none);
+        add("normal end with nothing makes a new target empty", none, empty, End::Normal, empty, none);
+        add("a complete copy of an empty file empties the target", old, empty, End::CompleteCopy, empty, none);
+        add("cut short keeps the target and the bytes", old, bytes, End::CutShort, old, bytes,
+            "t.bin is unchanged; the 3 bytes that arrived are kept in t.bin.partial");
+        add("cut short before any byte leaves nothing beside", old, empty, End::CutShort, old, none,
+            "t.bin is unchanged; no byte arrived");
+        add("cut short makes no target", none, bytes, End::CutShort, none, bytes,
+            "t.bin is unchanged; the 3 bytes that arrived are kept in t.bin.partial");
+        add("abandoned", old, bytes, End::Abandoned, old, none);
+    }
+    void aReceiveEndsAsItsEndSays()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(QByteArray, received);
+        QFETCH(int, end);
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, partial);
+        QFETCH(QString, note);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.bin"));
+        const QString partialPath = StreamedFile::partialPath(path);
+        QCOMPARE(partialPath, dir.filePath(QStringLiteral("t.bin.partial")));
+        if (!old.isNull())
+            QVERIFY(testsupport::writeAll(path, old));
+        // What an earlier receive left beside it goes.
+        QVERIFY(testsupport::writeAll(partialPath, QByteArray("earlier bytes")));
+        {
+            StreamedFile file;
+            QVERIFY(file.open(path));
+            QCOMPARE(file.existingSize(), qint64(old.size()));
+            QVERIFY(file.append(received));
+            // While it runs the target is as it was and the bytes are on disk beside it.
+            QCOMPARE(QFileInfo::exists(path), !old.isNull());
+            QCOMPARE(testsupport::readAll(path), old);
+            QCOMPARE(testsupport::readAll(partialPath), received);
+            switch (End(end)) {
+            case End::Normal:
+                QVERIFY(file.finish());
+                break;
+            case End::CompleteCopy:
+                QVERIFY(file.finish(StreamedFile::NothingCame::EmptiesTarget));
+                break;
+            case End::CutShort:
+                file.keepPartial();
+                QCOMPARE(file.keptNote(received.size()), note);
+                break;
+            case End::Abandoned:
+                file.abandon();
+                break;
+            }
+            QVERIFY(!file.isOpen());
+        }
+        QCOMPARE(QFileInfo::exists(path), !target.isNull());
+        QCOMPARE(testsupport::readAll(path), target);
+        QCOMPARE(QFileInfo::exists(partialPath), !partial.isNull());
+        QCOMPARE(testsupport::readAll(partialPath), partial);
+    }
+
+    void aReceivePutInPlaceAtOnceGoesOnIntoItsTarget()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("back.bin"));
+        QVERIFY(testsupport::writeAll(path, QByteArray("old")));
+        StreamedFile file;
+        QVERIFY(file.open(path));
+        QVERIFY(file.append(QByteArray("ab")));
+        StreamedFile::placeAll();
+        QCOMPARE(testsupport::readAll(path), QByteArray("ab"));
+        QCOMPARE(testsupport::filesIn(dir.path()), QStringList{QStringLiteral("back.bin")});
+        QVERIFY(file.append(QByteArray("cd")));
+        QCOMPARE(testsupport::readAll(path), QByteArray("abcd"));
+        // Whatever way it ends now, the bytes are the target's.
+        file.keepPartial();
+        QCOMPARE(testsupport::readAll(path), QByteArray("abcd"));
+        QCOMPARE(testsupport::filesIn(dir.path()), QStringList{QStringLiteral("back.bin")});
     }
 
     void recoveryFilesAreWrittenOnATimer()

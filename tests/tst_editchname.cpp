@@ -731,7 +731,8 @@ private slots:
         QTest::keyClicks(editor(w), QStringLiteral("After"));
         clickCell(w, 202); // not saved: no choice
 
-        const QVector<ChannelNameChoice> choices = ReadChannelNameChoices(programFolder());
+        QVector<ChannelNameChoice> choices;
+        QVERIFY(ReadChannelNameChoices(programFolder(), choices));
         QCOMPARE(choices.size(), 62);
         for (int i = 0; i < 59; ++i) {
             QCOMPARE(choices[i].text, QString::fromLatin1(field(Defaults[i])).trimmed());

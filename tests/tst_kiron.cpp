@@ -1,6 +1,7 @@
 // The link window driven as a user drives it, against real pseudo-terminals: layout and load
 // state, the device check, sends and Send Cancel, receives and Stop Receive, the failures a
 // transfer can meet, Link Device, Fixture Edit and the menus.
+#include "filefaults.h"
 #include "pseudoterminal.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
@@ -653,7 +654,7 @@ private slots:
         rig.line.write(QByteArray("ABCD"));
         QTRY_COMPARE(rig.label("Label7")->text(), QStringLiteral("4"));
         QCOMPARE(rig.log()->toPlainText(), QStringLiteral("ABCD"));
-        QCOMPARE(readAll(target), QByteArray("ABCD")); // on disk already
+        QCOMPARE(readAll(target + QStringLiteral(".partial")), QByteArray("ABCD")); // on disk already, beside it
         rig.line.write(testsupport::hex("45 00 46 0d 0a 47"));
         QTRY_COMPARE(rig.label("Label7")->text(), QStringLiteral("10"));
         QCOMPARE(rig.log()->toPlainText(), QStringLiteral("E\u00b7F\nG"));
@@ -827,26 +828,38 @@ private slots:
         QCOMPARE(rig.prompts.last().title, Caption);
         QVERIFY2(rig.prompts.last().text.startsWith(QStringLiteral("The receive stopped. %1: ").arg(rig.line.devicePath())),
                  qPrintable(rig.prompts.last().text));
-        QVERIFY(rig.prompts.last().text.endsWith(QStringLiteral(".\n5 bytes were received and saved in %1.").arg(target)));
-        QCOMPARE(readAll(target), QByteArray("12345"));
-        QVERIFY(!processHolds(target));
+        QVERIFY(rig.prompts.last().text.endsWith(
+            QStringLiteral(".\nback.bin is unchanged; the 5 bytes that arrived are kept in back.bin.partial.")));
+        // Cut short: a new target is not made; the bytes lie beside where it would be.
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(readAll(target + QStringLiteral(".partial")), QByteArray("12345"));
+        QVERIFY(!processHolds(target + QStringLiteral(".partial")));
         QVERIFY(!rig.window->port().PortOpen());
         QVERIFY(rig.button("Command3")->isEnabled());
         QVERIFY(!rig.button("Command4")->isVisible());
     }
 
-    void aFullDiskEndsTheReceiveWithAMessage()
+    void aFullDiskEndsTheReceiveAndKeepsTheOldFile()
     {
         Rig rig;
-        rig.startReceive(QStringLiteral("/dev/full"));
+        const QString target = rig.path("back.bin");
+        QVERIFY(writeAll(target, QByteArray("the old file")));
+        rig.prompts.answers << PromptAnswer::Ok; // OverFile
+        rig.startReceive(target);
         QVERIFY(rig.window->isReceiving());
-        rig.line.write(QByteArray("abc"));
-        QTRY_VERIFY(!rig.window->isReceiving());
-        QCOMPARE(rig.prompts.calls.size(), 2);
+        {
+            const testsupport::FileSizeLimit full(2);
+            rig.line.write(QByteArray("abc"));
+            QTRY_VERIFY(!rig.window->isReceiving());
+        }
+        QCOMPARE(rig.prompts.calls.size(), 3);
         QCOMPARE(rig.prompts.last().title, Caption);
-        QVERIFY2(rig.prompts.last().text.startsWith(QStringLiteral("The receive stopped. /dev/full could not be written: ")),
-                 qPrintable(rig.prompts.last().text));
-        QVERIFY(rig.prompts.last().text.endsWith(QStringLiteral(".\n0 bytes were saved.")));
+        QCOMPARE(rig.prompts.last().text,
+                 QStringLiteral("The receive stopped. Cannot write back.bin: File too large.\nback.bin is unchanged; "
+                                "3 bytes arrived, and the first 2 are kept in back.bin.partial."));
+        QCOMPARE(readAll(target), QByteArray("the old file"));
+        QCOMPARE(readAll(target + QStringLiteral(".partial")), QByteArray("ab"));
+        QCOMPARE(rig.label("Label7")->text(), QStringLiteral("2"));
         QVERIFY(!rig.window->port().PortOpen());
         QVERIFY(rig.button("Command3")->isEnabled());
     }

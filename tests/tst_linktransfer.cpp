@@ -61,9 +61,9 @@ struct Session
     {
         QSignalSpy finished(&commands, &LinkCommands::transferFinished);
         if (commands.isRunning() && !finished.wait(60000))
-            return LinkResult{LinkResult::End::FileFailed, -1, -1, QStringLiteral("no finish step")};
+            return LinkResult{LinkResult::End::FileFailed, -1, -1, QStringLiteral("no finish step"), QString()};
         if (finished.isEmpty())
-            return LinkResult{LinkResult::End::FileFailed, -1, -1, QStringLiteral("nothing ran")};
+            return LinkResult{LinkResult::End::FileFailed, -1, -1, QStringLiteral("nothing ran"), QString()};
         return finished.first().first().value<LinkResult>();
     }
 
@@ -447,22 +447,24 @@ private slots:
                  (QStringList{Idle, Complete, QStringLiteral("position 0"), s.panel.messages().first()}));
     }
 
-    void aLinkThatStopsAnsweringEndsTheReceiveAndKeepsWhatCame()
+    void aLinkThatStopsAnsweringEndsTheReceiveAndKeepsBothFiles()
     {
         Session s;
         s.sim.setFaults("read@3");
         const QByteArray content = pattern(1000, 4);
         QVERIFY(testsupport::writeAll(s.in, content));
         const QString file = s.sim.path(QStringLiteral("back.bin"));
+        QVERIFY(testsupport::writeAll(file, pattern(40)));
         s.panel.chosenPaths << file;
         s.commands.receiveFile();
         const LinkResult result = s.finish();
         QCOMPARE(result.end, LinkResult::End::LinkFailed);
         QCOMPARE(result.bytes, qint64(512));
-        QCOMPARE(testsupport::readAll(file), content.left(512));
+        QCOMPARE(testsupport::readAll(file), pattern(40));
+        QCOMPARE(testsupport::readAll(file + QStringLiteral(".partial")), content.left(512));
         QCOMPARE(s.panel.messages(),
-                 QStringList{QStringLiteral(
-                     "message Receive stopped: the interface failed. 512 bytes received are kept in back.bin!")});
+                 QStringList{QStringLiteral("message Receive stopped: the interface failed. back.bin is unchanged; the "
+                                            "512 bytes that arrived are kept in back.bin.partial!")});
     }
 
     void aLinkThatFailsBeforeAnyDataLeavesTheFileAlone()

@@ -184,7 +184,7 @@ private slots:
         const QString big = dir.filePath(QStringLiteral("big.qxf"));
         QVERIFY(testsupport::writeAll(big, QByteArray(int(MaxQxfFileSize) + 1, ' ')));
         QCOMPARE(ReadQxf(big, d).reason(),
-                 QStringLiteral("big.qxf is larger than 4194304 bytes; it is no fixture definition"));
+                 QStringLiteral("big.qxf is 4194305 bytes long; a fixture definition has at most 4194304 bytes"));
 
         const QString broken = dir.filePath(QStringLiteral("broken.qxf"));
         QVERIFY(testsupport::writeAll(broken, qxfsamples::broken()));

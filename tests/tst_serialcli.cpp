@@ -147,11 +147,14 @@ private slots:
         Cli cli({QStringLiteral("receive"), line.devicePath(), target});
         cli.firstLine();
         line.write(QByteArray("0123456789"));
-        QTRY_COMPARE(readAll(target), QByteArray("0123456789")); // on disk as it arrives
+        // On disk as it arrives, beside the target until the receive ends.
+        QTRY_COMPARE(readAll(target + QStringLiteral(".partial")), QByteArray("0123456789"));
         ::kill(pid_t(cli.process.processId()), SIGINT);
         QVERIFY(cli.finish());
         QCOMPARE(cli.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(cli.process.exitCode(), 0);
+        QCOMPARE(readAll(target), QByteArray("0123456789"));
+        QVERIFY(!QFile::exists(target + QStringLiteral(".partial")));
         QVERIFY(cli.process.readAllStandardOutput().endsWith("received 10 bytes from " + line.devicePath().toLocal8Bit()
                                                              + " into " + target.toLocal8Bit() + "\n"));
     }
@@ -163,14 +166,19 @@ private slots:
         PseudoTerminal line;
         Cli cli({QStringLiteral("receive"), line.devicePath(), target});
         cli.firstLine();
+        QVERIFY(writeAll(target, QByteArray("old")));
         line.write(QByteArray("abc"));
-        QTRY_COMPARE(readAll(target), QByteArray("abc"));
+        QTRY_COMPARE(readAll(target + QStringLiteral(".partial")), QByteArray("abc"));
         line.hangUp();
         QVERIFY(cli.finish());
         QCOMPARE(cli.process.exitCode(), 1);
         const QByteArray error = cli.process.readAllStandardError();
         QVERIFY2(error.startsWith("zelvar71-cli: receive stopped: " + line.devicePath().toLocal8Bit()), error.constData());
-        QVERIFY(error.endsWith("; 3 bytes saved in " + target.toLocal8Bit() + "\n"));
+        QVERIFY2(error.endsWith("; back.bin is unchanged; the 3 bytes that arrived are kept in back.bin.partial\n"),
+                 error.constData());
+        // Cut short: the old file stays, the bytes lie beside it.
+        QCOMPARE(readAll(target), QByteArray("old"));
+        QCOMPARE(readAll(target + QStringLiteral(".partial")), QByteArray("abc"));
     }
 };
 

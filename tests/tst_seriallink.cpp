@@ -1,12 +1,11 @@
 // The serial link without its window: the port map, the port on real pseudo-terminals (line
 // settings, open failures, input and output counts, notifications, hang-up), the send loop,
-// the receive file and the log box's text.
+// and the log box's text.
 #include "pseudoterminal.h"
 #include "testsupport.h"
 
 #include "seriallink/devicecheck.h"
 #include "seriallink/downloadcomm.h"
-#include "seriallink/filereceiver.h"
 #include "seriallink/filesender.h"
 #include "seriallink/logtext.h"
 #include "seriallink/portmap.h"
@@ -328,39 +327,6 @@ private slots:
         QCOMPARE(result.end, FileSender::End::PortFailed);
         QCOMPARE(result.sentBytes, 0);
         QCOMPARE(result.reason, QStringLiteral("the port was closed"));
-    }
-
-    void receiverStoresAsBytesArrive()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("back.tzk"));
-        FileReceiver receiver;
-        QVERIFY(receiver.open(path));
-        QVERIFY(QFile::exists(path)); // created empty
-        QCOMPARE(receiver.existingSize(), 0);
-        QVERIFY(receiver.store(QByteArray("abcd")));
-        QCOMPARE(testsupport::readAll(path), QByteArray("abcd")); // on disk before the close
-        QVERIFY(receiver.store(testsupport::hex("00 01 02 03 04 05")));
-        QCOMPARE(receiver.storedBytes(), 10);
-        receiver.close();
-        QCOMPARE(testsupport::readAll(path), QByteArray("abcd") + testsupport::hex("00 01 02 03 04 05"));
-
-        QVERIFY(receiver.open(path));
-        QCOMPARE(receiver.existingSize(), 10);
-        QVERIFY(receiver.discardOldContent());
-        QVERIFY(receiver.store(QByteArray("xy")));
-        receiver.close();
-        QCOMPARE(testsupport::readAll(path), QByteArray("xy"));
-    }
-
-    void receiverReportsAFullDisk()
-    {
-        FileReceiver receiver;
-        QVERIFY(receiver.open(QStringLiteral("/dev/full")));
-        const Outcome stored = receiver.store(QByteArray("abc"));
-        QVERIFY(!stored);
-        QVERIFY(!stored.reason().isEmpty());
-        QCOMPARE(receiver.storedBytes(), 0);
     }
 
     void logTextShowsEveryByte_data()

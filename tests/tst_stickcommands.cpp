@@ -438,7 +438,7 @@ private slots:
                               QStringLiteral("position 0"), QStringLiteral("buttons on")}));
     }
 
-    void readWhoseDataEndsEarlyKeepsWhatCameAndSaysSo_data()
+    void readWhoseDataEndsEarlyKeepsTheOldFileAndWhatCame_data()
     {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QByteArray>("faults");
@@ -447,13 +447,15 @@ private slots:
         QTest::addColumn<QString>("message");
         // Announces 1,024 bytes; 600 come, the last read after its timeout.
         QTest::newRow("short data") << QByteArray("00000400") << QByteArray() << 600 << 4
-                                    << "message Read is incomplete: 600 of 1024 bytes received!";
+                                    << "message Read is incomplete: 600 of 1024 bytes received! copy.dat is "
+                                       "unchanged; the 600 bytes that arrived are kept in copy.dat.partial!";
         // The reply is read 1; read 3 fails.
         QTest::newRow("failed read") << QByteArray() << QByteArray("read@3") << 256 << 3
-                                     << "message Read is incomplete: 256 of 600 bytes received!";
+                                     << "message Read is incomplete: 256 of 600 bytes received! copy.dat is "
+                                        "unchanged; the 256 bytes that arrived are kept in copy.dat.partial!";
     }
 
-    void readWhoseDataEndsEarlyKeepsWhatCameAndSaysSo()
+    void readWhoseDataEndsEarlyKeepsTheOldFileAndWhatCame()
     {
         QFETCH(QByteArray, reply);
         QFETCH(QByteArray, faults);
@@ -468,9 +470,12 @@ private slots:
         s.sim.setFaults(faults);
         s.panel.selected = QStringLiteral("SHOW1.DAT");
         const QString out = s.sim.path(QStringLiteral("copy.dat"));
+        QVERIFY(testsupport::writeAll(out, QByteArray("the good copy")));
         s.panel.chosenPaths << out;
         QVERIFY(!s.commands.readFile().ok());
-        QCOMPARE(testsupport::readAll(out), content.left(kept));
+        // A part is no copy: the good local file stays, the part lies beside it.
+        QCOMPARE(testsupport::readAll(out), QByteArray("the good copy"));
+        QCOMPARE(testsupport::readAll(out + QStringLiteral(".partial")), content.left(kept));
         QCOMPARE(s.panel.messages(), QStringList{message});
         QCOMPARE(s.sim.count(QStringLiteral("FT_Read")), reads);
         QVERIFY(s.panel.buttonsEnabled);

@@ -26,9 +26,7 @@ QString failureMessage(const LinkResult &result, const QString &path, quint16 mo
             .arg(name);
     if (result.bytes == 0)
         return QStringLiteral("Receive stopped: the interface failed before any data came. %1 is unchanged!").arg(name);
-    return QStringLiteral("Receive stopped: the interface failed. %1 bytes received are kept in %2!")
-        .arg(result.bytes)
-        .arg(name);
+    return QStringLiteral("Receive stopped: the interface failed. %1!").arg(result.kept);
 }
 
 } // namespace

@@ -2,12 +2,12 @@
 #include "usbtool/linktransfer.h"
 
 #include "common/filestore.h"
+#include "common/streamedfile.h"
 #include "usbtool/cancelevent.h"
 #include "usbtool/devicelibrary.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -67,10 +67,13 @@ bool LinkTransfer::readBlock(QByteArray &block)
 LinkResult LinkTransfer::receive()
 {
     // The old file stays until the receive ends; then it holds exactly what came.
-    QSaveFile file(m_path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileFailure(QStringLiteral("write"), m_path, file.errorString());
+    StreamedFile file;
+    if (Outcome opened = file.open(m_path); !opened) {
+        LinkResult r;
+        r.end = LinkResult::End::FileFailed;
+        r.reason = opened.reason();
+        return r;
+    }
 
     emit progressRangeSet(ReceiveProgressRange);
     emit progressPositionSet(0);
@@ -81,10 +84,13 @@ LinkResult LinkTransfer::receive()
     bool readOk = readBlock(block);
     for (;;) {
         if (!block.isEmpty()) {
-            if (file.write(block) != block.size() || !file.flush()) {
-                const QString error = file.errorString();
-                file.cancelWriting();
-                return fileFailure(QStringLiteral("write"), m_path, error, result.bytes);
+            if (Outcome written = file.append(block); !written) {
+                file.keepPartial();
+                result.end = LinkResult::End::FileFailed;
+                result.kept = file.keptNote(result.bytes + block.size());
+                result.reason = written.reason() + QStringLiteral(". ") + result.kept;
+                result.bytes = file.size();
+                return result;
             }
             result.bytes += block.size();
         }
@@ -101,13 +107,17 @@ LinkResult LinkTransfer::receive()
         }
         readOk = readBlock(block);
     }
-    if (result.end == LinkResult::End::LinkFailed && result.bytes == 0) {
-        // Nothing came before the link failed: the chosen file stays as it was.
-        file.cancelWriting();
+    if (result.end == LinkResult::End::LinkFailed) {
+        // Cut short: the chosen file stays as it was, and what came lies beside it.
+        file.keepPartial();
+        result.kept = file.keptNote(result.bytes);
         return result;
     }
-    if (!file.commit())
-        return fileFailure(QStringLiteral("write"), m_path, file.errorString(), result.bytes);
+    if (Outcome placed = file.finish(); !placed) {
+        result.end = LinkResult::End::FileFailed;
+        result.kept = file.keptNote(result.bytes);
+        result.reason = placed.reason() + QStringLiteral(". ") + result.kept;
+    }
     return result;
 }
 

@@ -25,6 +25,7 @@ struct LinkResult
     qint64 bytes = 0;    // bytes that went to the link, or came from it into the file
     qint64 fileSize = 0; // sending: the file's length
     QString reason;      // LinkFailed, FileFailed: what went wrong
+    QString kept;        // a receive cut short: where its bytes are (StreamedFile::keptNote)
 };
 
 class LinkTransfer : public QObject

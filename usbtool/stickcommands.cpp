@@ -3,13 +3,13 @@
 
 #include "common/bytes.h"
 #include "common/filestore.h"
+#include "common/streamedfile.h"
 #include "usbtool/devicelibrary.h"
 #include "usbtool/stickpanel.h"
 #include "usbtool/stickprotocol.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QThread>
 
 #include <algorithm>
@@ -154,16 +154,14 @@ Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &sti
     m_panel.showPath(path);
 
     // The old file stays until the stick has answered with a length and its bytes are in.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) {
-        const QString reason = fileError(QStringLiteral("write"), path, file.errorString());
-        m_panel.showMessage(reason);
-        return Outcome::failure(reason);
+    StreamedFile file;
+    if (Outcome opened = file.open(path); !opened) {
+        m_panel.showMessage(opened.reason());
+        return opened;
     }
     const std::optional<QByteArray> reply = receiveWithRts(StickReplySize);
     if (!reply) {
-        file.cancelWriting();
+        file.abandon();
         return Outcome::failure(QStringLiteral("the stick did not answer the read command"));
     }
     const std::optional<quint32> length = readReplyLength(*reply);
@@ -171,7 +169,7 @@ Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &sti
         // An empty file on the stick is copied as an empty file.
         const bool empty = reply->size() == StickReplySize && loadU32be(reply->constData()) == 0;
         if (!empty) {
-            file.cancelWriting();
+            file.abandon();
             return Outcome::failure(QStringLiteral("the stick refused to read %1").arg(stickName));
         }
     }
@@ -188,9 +186,9 @@ Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &sti
             break;
         // Bytes past the announced length are padding, not part of the file.
         const qsizetype keep = std::min<qsizetype>(bytes->size(), qsizetype(size - kept));
-        if (file.write(bytes->constData(), keep) != keep) {
-            const QString reason = fileError(QStringLiteral("write"), path, file.errorString());
-            file.cancelWriting();
+        if (Outcome written = file.append(bytes->left(keep)); !written) {
+            file.keepPartial();
+            const QString reason = QStringLiteral("%1. %2").arg(written.reason(), file.keptNote(kept + keep));
             m_panel.showMessage(reason);
             return Outcome::failure(reason);
         }
@@ -204,13 +202,18 @@ Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &sti
             break;
         }
     }
-    if (!file.commit()) {
-        const QString reason = fileError(QStringLiteral("write"), path, file.errorString());
+    if (kept < size) {
+        // Cut short: a copy of part of the file is no copy of it.
+        file.keepPartial();
+        const QString reason = QStringLiteral("Read is incomplete: %1 of %2 bytes received! %3!")
+                                   .arg(kept)
+                                   .arg(size)
+                                   .arg(file.keptNote(kept));
         m_panel.showMessage(reason);
         return Outcome::failure(reason);
     }
-    if (kept < size) {
-        const QString reason = QStringLiteral("Read is incomplete: %1 of %2 bytes received!").arg(kept).arg(size);
+    if (Outcome placed = file.finish(StreamedFile::NothingCame::EmptiesTarget); !placed) {
+        const QString reason = QStringLiteral("%1. %2").arg(placed.reason(), file.keptNote(kept));
         m_panel.showMessage(reason);
         return Outcome::failure(reason);
     }

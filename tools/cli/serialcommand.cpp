@@ -3,8 +3,8 @@
 // or a port number 3 to 6 (mapped as the link window maps it).
 #include "commands.h"
 
+#include "common/streamedfile.h"
 #include "seriallink/downloadcomm.h"
-#include "seriallink/filereceiver.h"
 #include "seriallink/filesender.h"
 #include "seriallink/portmap.h"
 
@@ -164,16 +164,13 @@ int serialReceive(const QStringList &args, QTextStream &out, QTextStream &err)
     DownLoadComm port;
     if (!openPort(port, args.at(0), err))
         return ExitFailure;
-    FileReceiver receiver;
+    StreamedFile receiver;
     if (Outcome opened = receiver.open(args.at(1)); !opened) {
         err << "zelvar71-cli: " << args.at(1) << ": " << opened.reason() << "\n";
         return ExitFailure;
     }
-    if (Outcome emptied = receiver.discardOldContent(); !emptied) {
-        err << "zelvar71-cli: " << args.at(1) << ": " << emptied.reason() << "\n";
-        return ExitFailure;
-    }
     port.setInBufferCount(0);
+    qint64 arrived = 0;
 
     QEventLoop loop;
     QString failure;
@@ -187,17 +184,18 @@ int serialReceive(const QStringList &args, QTextStream &out, QTextStream &err)
     const auto storeWaiting = [&] {
         port.setInputLen(0);
         const QByteArray chunk = port.Input();
-        if (chunk.isEmpty())
+        if (chunk.isEmpty() || !failure.isEmpty())
             return;
-        if (Outcome stored = receiver.store(chunk); !stored) {
-            failure = args.at(1) + QStringLiteral(": ") + stored.reason();
+        arrived += chunk.size();
+        if (Outcome stored = receiver.append(chunk); !stored) {
+            failure = stored.reason();
             loop.quit();
             return;
         }
         if (idleSeconds > 0)
             idle.start(idleSeconds * 1000);
         if (progress) {
-            err << "\rreceived " << receiver.storedBytes() << " bytes";
+            err << "\rreceived " << receiver.size() << " bytes";
             err.flush();
         }
     };
@@ -222,15 +220,19 @@ int serialReceive(const QStringList &args, QTextStream &out, QTextStream &err)
         storeWaiting(); // what arrived up to the end, before the port closes
     const QString device = port.deviceName();
     port.setPortOpen(false);
-    receiver.close();
+    if (failure.isEmpty()) {
+        if (Outcome placed = receiver.finish(); !placed)
+            failure = placed.reason();
+    } else {
+        receiver.keepPartial();
+    }
     if (progress)
         err << "\n";
     if (!failure.isEmpty()) {
-        err << "zelvar71-cli: receive stopped: " << failure << "; " << receiver.storedBytes() << " bytes saved in "
-            << args.at(1) << "\n";
+        err << "zelvar71-cli: receive stopped: " << failure << "; " << receiver.keptNote(arrived) << "\n";
         return ExitFailure;
     }
-    out << "received " << receiver.storedBytes() << " bytes from " << device << " into " << args.at(1) << "\n";
+    out << "received " << receiver.size() << " bytes from " << device << " into " << args.at(1) << "\n";
     return 0;
 }
 
