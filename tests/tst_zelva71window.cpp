@@ -3,6 +3,7 @@
 // write.
 #include "common/navigation.h"
 #include "common/userfolders.h"
+#include "filefaults.h"
 #include "zelva71driver.h"
 
 #include "channames/channelnamefiles.h"
@@ -177,6 +178,48 @@ private slots:
         QCOMPARE(QFileInfo(bare.path(QStringLiteral("ChNameSet.fix"))).size(), 0);
     }
 
+    // What stands where "ChNameSet.fix" should be is refused at once and left as it is; the
+    // window comes up with the built-in names and says which file it refused.
+    void aNameFileThatCannotBeUsedGivesTheBuiltInNames_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a pipe") << true << "ChNameSet.fix is a pipe, not a file";
+        QTest::newRow("one byte past the limit")
+            << false << "ChNameSet.fix is 65537 bytes long; a channel-name file has at most 65536 bytes";
+    }
+    void aNameFileThatCannotBeUsedGivesTheBuiltInNames()
+    {
+        QFETCH(bool, pipe);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        const QString names = folder.filePath(QStringLiteral("ChNameSet.fix"));
+        if (pipe)
+            QVERIFY(testsupport::makePipe(names));
+        else
+            QVERIFY(testsupport::writeAll(names, QByteArray(65537, 'N')));
+        setProgramFolder(folder.path(), FolderAccess::Writable);
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
+        ScriptedPrompts prompts;
+        auto *window = new Zelva71(nullptr, prompts);
+        window->show();
+
+        auto *chooser = window->findChild<QComboBox *>(QStringLiteral("Combo10"));
+        QCOMPARE(chooser->count(), 59);
+        QCOMPARE(chooser->itemText(33), QStringLiteral("Special"));
+        QCOMPARE(prompts.calls.size(), 1);
+        QCOMPARE(prompts.last().title, QStringLiteral("Zelva71 Fixture"));
+        QCOMPARE(prompts.last().text, reason + QStringLiteral("\n\nThe built-in channel names are offered instead.\n"
+                                                              "Folder: ") + QDir::toNativeSeparators(folder.path()));
+        QCOMPARE(QFileInfo(names).isFile(), !pipe);
+        if (!pipe)
+            QCOMPARE(testsupport::readAll(names), QByteArray(65537, 'N'));
+        delete window;
+        setProgramFolder(QString());
+        qputenv("XDG_DATA_HOME", dataHome);
+    }
+
     void aNewProfileIsSavedAsItIsShown()
     {
         Editor e;
@@ -312,6 +355,34 @@ private slots:
         }
         QVERIFY(QFileInfo(e.path(QStringLiteral("taken.zff"))).isDir());
         QCOMPARE(testsupport::readAll(e.path(QStringLiteral("kept.zff"))), newProfileBytes());
+    }
+
+    // Writes fail part-way, as on a full disk: the old file stays, the work stays unsaved.
+    void aSaveOnAFullDiskKeepsTheOldFileAndTheWork()
+    {
+        Editor e;
+        const QByteArray old = e.save(QStringLiteral("kept"));
+        QVERIFY(!e.window->hasUnsavedWork());
+        e.choose("Combo2", QStringLiteral("Chan 3"));
+        QVERIFY(e.window->hasUnsavedWork());
+        const int before = int(e.prompts.calls.size());
+        {
+            const testsupport::FileSizeLimit full(40);
+            e.save(QStringLiteral("kept"));
+        }
+        QCOMPARE(e.prompts.calls.size(), before + 2); // the dialog, then the box
+        QCOMPARE(e.prompts.last().kind, PromptCall::Message);
+        QCOMPARE(e.prompts.last().title, QStringLiteral("Zelva71 Fixture"));
+        QCOMPARE(e.prompts.last().buttons, PromptButtons::Ok);
+        QCOMPARE(e.prompts.last().text, QStringLiteral("The fixture profile could not be saved as %1:\n"
+                                                       "Cannot write kept.zff: File too large")
+                                            .arg(QDir::toNativeSeparators(e.path(QStringLiteral("kept.zff")))));
+        QCOMPARE(testsupport::readAll(e.path(QStringLiteral("kept.zff"))), old);
+        QCOMPARE(QDir(e.path(QString())).entryList({QStringLiteral("kept*")}, QDir::Files),
+                 QStringList{QStringLiteral("kept.zff")});
+        QVERIFY(e.window->hasUnsavedWork());
+        // The unsaved work reaches its recovery file, and stays there.
+        QTRY_VERIFY(QFileInfo(e.window->recoveryFilePath()).size() > 0);
     }
 
     void cancelledDialogsReadAndWriteNothing()
