@@ -1,6 +1,7 @@
 // The block loop of a send and its wait for the port to drain.
 #include "seriallink/filesender.h"
 
+#include "common/filestore.h"
 #include "seriallink/downloadcomm.h"
 
 #include <QEventLoop>
@@ -26,6 +27,9 @@ FileSender::~FileSender() = default;
 Outcome FileSender::open(const QString &path)
 {
     close();
+    // A pipe or a device would hold the window in its open, and has no size to send.
+    if (Outcome usable = checkFileToRead(path, AnyFile); !usable)
+        return usable;
     m_file.setFileName(path);
     // Unbuffered: a block is read from the file when it is sent, and only one is in memory.
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))

@@ -16,6 +16,7 @@
 #include "downloadset/downloadsetreader.h"
 #include "fixture/zfffile.h"
 #include "qxfimport/qxfdefinition.h"
+#include "seriallink/filesender.h"
 #include "seriallink/logtext.h"
 
 #include <QDirIterator>
@@ -250,6 +251,7 @@ struct Reader
     const char *fileName;
     bool byFolder;
     std::function<bool(const QString &)> refuses;
+    bool sized = true; // false: streamed from the file, of any size
 };
 
 const std::vector<Reader> &readers()
@@ -326,6 +328,12 @@ const std::vector<Reader> &readers()
              QString text;
              return !readLogText(path, text);
          }},
+        {"file to send", "show.tzk", false,
+         [](const QString &path) {
+             FileSender sender;
+             return !sender.open(path);
+         },
+         false},
     };
     return all;
 }
@@ -385,7 +393,8 @@ private slots:
             const char *name = readers()[size_t(i)].name;
             QTest::addRow("%s, a pipe", name) << i << int(Standing::Pipe);
             QTest::addRow("%s, a folder", name) << i << int(Standing::Folder);
-            QTest::addRow("%s, 2 GiB sparse", name) << i << int(Standing::Huge);
+            if (readers()[size_t(i)].sized)
+                QTest::addRow("%s, 2 GiB sparse", name) << i << int(Standing::Huge);
         }
     }
     void everyReaderRefusesWhatIsNoFileOfItsKind()

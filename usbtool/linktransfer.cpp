@@ -136,6 +136,13 @@ LinkResult LinkTransfer::send()
         r.reason = created.reason();
         return r;
     }
+    // A pipe or a device would hold the worker in its open, past any cancel.
+    if (const Outcome usable = checkFileToRead(m_path, AnyFile); !usable) {
+        LinkResult r;
+        r.end = LinkResult::End::FileFailed;
+        r.reason = usable.reason();
+        return r;
+    }
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return fileFailure(QStringLiteral("open"), m_path, file.errorString());

@@ -237,6 +237,11 @@ Outcome StickCommands::copyToStick(const QString &path)
         m_panel.showMessage(created.reason());
         return created;
     }
+    // A pipe or a device would hold the dialog in its open.
+    if (const Outcome usable = checkFileToRead(path, AnyFile); !usable) {
+        m_panel.showMessage(usable.reason());
+        return usable;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         const QString reason = fileError(QStringLiteral("open"), path, file.errorString());
