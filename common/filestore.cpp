@@ -202,7 +202,7 @@ Outcome FileWriter::open(const QString &newPath)
     // folder cannot be.
     if (replacing && !S_ISREG(old.st_mode))
         return Outcome::failure(
-            QStringLiteral("%1 is %2, not a file; choose a file to write").arg(shownName(m_target), typeName(old.st_mode)));
+            QStringLiteral("%1 is %2, not a file").arg(shownName(m_target), typeName(old.st_mode)));
 
     const auto create = [](const QString &path) {
         return ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);

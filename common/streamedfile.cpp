@@ -63,7 +63,8 @@ Outcome StreamedFile::open(const QString &target)
 Outcome StreamedFile::append(const QByteArray &bytes)
 {
     if (!m_open)
-        return Outcome::failure(QStringLiteral("Cannot write %1: the receive has ended").arg(QFileInfo(m_target).fileName()));
+        return Outcome::failure(
+            QStringLiteral("Cannot write %1: the receive has ended").arg(QFileInfo(m_target).fileName()));
     return m_writer->write(bytes);
 }
 

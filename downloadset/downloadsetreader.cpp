@@ -222,7 +222,9 @@ Outcome ReadDownloadSet(const QString &path, DownloadSet &set)
         return Outcome::failure(QFileInfo::exists(path) ? QStringLiteral("it is not a file")
                                                         : QStringLiteral("the file does not exist"));
     QByteArray data;
-    if (Outcome read = readFilePrefix(path, DownloadSetFileKind, data, DownloadSetSignatureOffset + DownloadSetSignatureSize); !read)
+    if (Outcome read = readFilePrefix(path, DownloadSetFileKind, data,
+                                      DownloadSetSignatureOffset + DownloadSetSignatureSize);
+        !read)
         return read;
     if (Outcome header = checkHeader(data); !header)
         return header;

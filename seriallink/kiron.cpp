@@ -442,21 +442,21 @@ void Kiron::endReceive(const QString &failure, qint64 arrived)
     m_isReceiving = false;
     if (m_port->PortOpen())
         m_port->setPortOpen(false);
-    // The receive's own file, whatever the shared dialog has been used for since.
-    if (!stopped.isEmpty()) {
-        // The log box keeps the last bytes that came: the file holds the old content.
-    } else if (m_receivedBytes < PreviewLimitBytes) {
+    // The receive's own file, whatever the shared dialog has been used for since. After a
+    // failure the log box keeps the last bytes that came: the file holds its old content.
+    if (stopped.isEmpty() && m_receivedBytes < PreviewLimitBytes) {
         QString text;
         if (readLogView(m_receivePath, text))
             m_text1->setPlainText(text);
-    } else {
+    } else if (stopped.isEmpty()) {
         m_text1->setPlainText(QStringLiteral("Over !"));
     }
     m_command3->setEnabled(true);
     m_command4->hide();
     m_command1->setEnabled(true);
     if (!stopped.isEmpty())
-        m_prompts.message(this, QStringLiteral("The receive stopped. %1.\n%2.").arg(stopped, m_receiver.keptNote(arrived)),
+        m_prompts.message(this,
+                          QStringLiteral("The receive stopped. %1.\n%2.").arg(stopped, m_receiver.keptNote(arrived)),
                           Caption, PromptButtons::Ok);
 }
 

@@ -225,9 +225,9 @@ private slots:
         QTest::addColumn<QString>("standing"); // what stands at the target's path
         QTest::addColumn<QString>("reason");
         QTest::newRow("inside a plain file") << "file/inside.zff" << "Cannot write inside.zff: Not a directory";
-        QTest::newRow("a folder") << "folder" << "folder is a folder, not a file; choose a file to write";
-        QTest::newRow("a pipe") << "pipe" << "pipe is a pipe, not a file; choose a file to write";
-        QTest::newRow("a device") << "/dev/null" << "null is a device, not a file; choose a file to write";
+        QTest::newRow("a folder") << "folder" << "folder is a folder, not a file";
+        QTest::newRow("a pipe") << "pipe" << "pipe is a pipe, not a file";
+        QTest::newRow("a device") << "/dev/null" << "null is a device, not a file";
     }
     void failedWritesSayWhyAndChangeNothing()
     {

@@ -147,7 +147,8 @@ const std::vector<Writer> &writers()
              testsupport::writeAll(joinFolderPath(recoveryFolder(), "kind.recovery"), pattern(300));
          },
          [](const QString &) {
-             RecoveryWriter writer(QStringLiteral("kind.recovery"), [] { return std::optional<QByteArray>(pattern(200)); });
+             RecoveryWriter writer(QStringLiteral("kind.recovery"),
+                                   [] { return std::optional<QByteArray>(pattern(200)); });
              QSignalSpy failed(&writer, &RecoveryWriter::writeFailed);
              {
                  const testsupport::FileSizeLimit full(WriteLimit);
