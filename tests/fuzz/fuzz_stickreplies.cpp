@@ -2,7 +2,8 @@
 // replies, listings of any length and the data of a copy to the computer. The commands run
 // as the dialog runs them, on a D2XX stand-in linked in here whose reads hand out the input
 // at once, so that no timeout slows a run. A copy must keep exactly the bytes that came, no
-// more than the stick announced, and a refused copy must leave no file behind.
+// more than the stick announced (in the file when all came, beside it when the copy was cut
+// short), and a refused copy must leave no file behind.
 #include "common/prompts.h"
 #include "usbtool/devicelibrary.h"
 #include "usbtool/stickcommands.h"
@@ -193,7 +194,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     commands.setSettleTime(0);
 
     const QString copy = folder().filePath(QStringLiteral("copy.dat"));
+    const QString partial = copy + QStringLiteral(".partial");
     QFile::remove(copy);
+    QFile::remove(partial);
     switch (data[0] % 5) {
     case 0:
         commands.listFiles();
@@ -207,17 +210,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         qint64 length = 0;
         for (qsizetype i = 0; announced && i < 4; ++i)
             length = length << 8 | quint8(reply[i]);
-        QFile file(copy);
+        // A whole copy becomes the file; one cut short stays beside it, and nothing comes of
+        // a read the stick refused.
+        QFile file(ok ? copy : partial);
+        if (QFile::exists(ok ? partial : copy) || (!announced && file.exists()) || (ok && !announced))
+            std::abort();
         if (!file.exists()) {
-            if (announced || ok)
+            if (ok)
                 std::abort();
             break;
         }
-        if (!announced || !file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly))
             std::abort();
         // The bytes that came, in order, and none past the announced length.
         const QByteArray kept = file.readAll();
-        if (kept != input.dataPhase.left(length) || (ok && kept.size() != length))
+        if (kept != input.dataPhase.left(kept.size()) || kept.size() > length || (ok && kept.size() != length))
             std::abort();
         break;
     }
