@@ -1,6 +1,8 @@
 // The import's channel-name vocabulary and the words of QLC+ channel names that call it up.
 #include "qxfimport/qxfchannelnames.h"
 
+#include "channames/channelnametable.h"
+
 #include <QHash>
 #include <QSet>
 
@@ -261,7 +263,7 @@ QString FunctionName(QxfFunction function, bool fine)
     if (i.fineName)
         return QString::fromLatin1(i.fineName);
     for (const QString &candidate : {name + QStringLiteral(" Fine"), name + QStringLiteral("Fine")}) {
-        if (candidate.size() <= 8)
+        if (candidate.size() <= ChannelNameLength)
             return candidate;
     }
     return name.left(4).remove(QLatin1Char(' ')) + QStringLiteral("Fine");
@@ -291,10 +293,10 @@ QString NumberedName(const QString &name, int n, int count)
     const QString shortForm = shortForms.value(name, name);
     for (const QString &candidate : {name + QLatin1Char(' ') + number, shortForm + QLatin1Char(' ') + number,
                                      QString(shortForm).remove(QLatin1Char(' ')) + number}) {
-        if (candidate.size() <= 8)
+        if (candidate.size() <= ChannelNameLength)
             return candidate;
     }
-    return QString(shortForm).remove(QLatin1Char(' ')).left(8 - int(number.size())) + number;
+    return QString(shortForm).remove(QLatin1Char(' ')).left(ChannelNameLength - int(number.size())) + number;
 }
 
 QStringList StandInNames(QxfFunction function)

@@ -1,4 +1,4 @@
-// Shortening QLC+ texts into the fields of a profile.
+// Shortening QLC+ texts into the fields of a profile, and the names of imported fixtures.
 #include "qxfimport/qxftext.h"
 
 #include <QHash>
@@ -611,6 +611,169 @@ QString FileNameText(const QString &text)
     while (safe.endsWith(QLatin1Char('.')) || safe.endsWith(QLatin1Char('_')))
         safe.chop(1);
     return safe;
+}
+
+namespace {
+
+// A short tag of a mode's name: "16 Channel" gives "16ch", "Mode 2" gives "M2". Without
+// `brackets`, what the name holds in brackets is left out.
+QString modeTag(const QString &modeName, bool brackets)
+{
+    static const QRegularExpression channels(
+        QStringLiteral(R"((\d+)\s*-?\s*(?:channels?|chan\.?|ch\.?|kanal|kanale|dmx)(?![a-z]))"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression numberedMode(QStringLiteral(R"(\bmode\s*(\d+))"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression modeWord(QStringLiteral(R"(\bmode\b)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression bracketed(QStringLiteral(R"(\([^)]*\)|\[[^\]]*\])"));
+    QString tag = AsciiText(modeName);
+    if (!brackets) {
+        const QString outside = QString(tag).replace(bracketed, QStringLiteral(" ")).simplified();
+        if (!outside.isEmpty())
+            tag = outside;
+    }
+    tag.replace(channels, QStringLiteral("\\1ch"));
+    tag.replace(numberedMode, QStringLiteral("M\\1"));
+    const QString withoutWord = QString(tag).replace(modeWord, QString()).simplified();
+    if (!withoutWord.isEmpty())
+        tag = withoutWord;
+    return ShortenedText(tag, 8);
+}
+
+// Whether every number of `model` stands in `name`.
+bool keepsNumbers(const QString &model, const QString &name)
+{
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    QStringList kept;
+    for (auto it = number.globalMatch(name); it.hasNext();)
+        kept << it.next().captured();
+    for (auto it = number.globalMatch(model); it.hasNext();) {
+        if (!kept.contains(it.next().captured()))
+            return false;
+    }
+    return true;
+}
+
+// The model and the tag in one fixture name, the model shortened as `how` says.
+QString nameWithTag(const QString &model, QString tag, ModelShortening how)
+{
+    if (tag.isEmpty())
+        return ShortModelName(model, FixtureNameLength, how);
+    if (model.size() + 1 + tag.size() > FixtureNameLength)
+        tag.remove(QLatin1Char(' '));
+    // The model's words tell models apart, its numbers most of all: the tag gives up
+    // letters (down to three) before the model loses a word, and before it loses a number
+    // when it must lose a word anyway.
+    QStringList tags{tag};
+    for (int length = int(tag.size()) - 1; length >= 3; --length)
+        tags << ShortenedText(tag, length);
+    QStringList models;
+    for (const QString &t : std::as_const(tags)) {
+        bool whole = false;
+        models << ShortModelName(model, FixtureNameLength - 1 - int(t.size()), how, &whole);
+        if (whole)
+            return models.constLast() + QLatin1Char(' ') + t;
+    }
+    for (int i = 0; i < tags.size(); ++i) {
+        if (keepsNumbers(model, models.at(i)))
+            return models.at(i) + QLatin1Char(' ') + tags.at(i);
+    }
+    return models.constFirst() + QLatin1Char(' ') + tag;
+}
+
+// The names of all modes: each mode takes the first of its tags, the model shortened the
+// first way and then the second, that gives a name no other mode can take at that stage,
+// that no mode has taken before and that is not one of `taken`. Empty names where even the
+// last stage found none.
+QStringList fixtureNames(const QString &model, const QVector<QxfMode> &modes, const QSet<QString> &taken)
+{
+    const int count = int(modes.size());
+    QStringList chosen(count);
+    QSet<QString> used = taken;
+    for (int stage = 0; stage < 4; ++stage) {
+        QStringList tags(count);
+        for (int i = 0; i < count && count > 1; ++i) {
+            const QString &name = modes.at(i).name;
+            tags[i] = stage == 0   ? modeTag(name, false)
+                    : stage == 1 ? modeTag(name, true)
+                    : stage == 2 ? QStringLiteral("M%1").arg(i + 1)
+                                 : QStringLiteral("#%1").arg(i + 1);
+        }
+        for (ModelShortening how : {ModelShortening::CommonWordsFirst, ModelShortening::VowelsFirst}) {
+            QStringList candidates(count);
+            for (int i = 0; i < count; ++i) {
+                if (chosen.at(i).isEmpty())
+                    candidates[i] = nameWithTag(model, tags.at(i), how);
+            }
+            QHash<QString, int> counts;
+            for (const QString &c : std::as_const(candidates))
+                ++counts[c.toLower()];
+            for (int i = 0; i < count; ++i) {
+                const QString &candidate = candidates.at(i);
+                if (!candidate.isEmpty() && counts.value(candidate.toLower()) == 1
+                    && !used.contains(candidate.toLower()))
+                    chosen[i] = candidate;
+            }
+            for (const QString &name : std::as_const(chosen))
+                used.insert(name.toLower());
+        }
+    }
+    return chosen;
+}
+
+QString modelText(const QxfDefinition &definition)
+{
+    QString model = AsciiText(definition.model);
+    if (model.isEmpty())
+        model = AsciiText(definition.manufacturer);
+    return model.isEmpty() ? QStringLiteral("Imported Fixture") : model;
+}
+
+} // namespace
+
+QStringList ImportedFixtureNames(const QxfDefinition &definition, const QSet<QString> &taken)
+{
+    const QString model = modelText(definition);
+    QSet<QString> takenLower;
+    for (const QString &t : taken)
+        takenLower.insert(t.toLower());
+    QStringList names = fixtureNames(model, definition.modes, takenLower);
+    // Every way of shortening gives names other models hold: the model takes a number.
+    QSet<QString> used = takenLower;
+    for (const QString &n : std::as_const(names))
+        used.insert(n.toLower());
+    for (int i = 0; i < names.size(); ++i) {
+        const QString tag = definition.modes.size() <= 1 ? QString() : QStringLiteral("M%1").arg(i + 1);
+        for (int n = 2; names.at(i).isEmpty(); ++n) {
+            const QString numbered =
+                nameWithTag(model, tag + QStringLiteral("~%1").arg(n), ModelShortening::CommonWordsFirst);
+            if (!used.contains(numbered.toLower())) {
+                names[i] = numbered;
+                used.insert(numbered.toLower());
+            }
+        }
+    }
+    return names;
+}
+
+QString ImportedFixtureName(const QxfDefinition &definition, int mode)
+{
+    if (definition.modes.size() <= 1 || mode < 0 || mode >= definition.modes.size())
+        return ShortModelName(modelText(definition), FixtureNameLength, ModelShortening::CommonWordsFirst);
+    return ImportedFixtureNames(definition).at(mode);
+}
+
+QString ImportedFileName(const QxfDefinition &definition, int mode)
+{
+    QString name = FileNameText(modelText(definition));
+    if (mode >= 0 && mode < definition.modes.size()) {
+        const QString modeText = FileNameText(definition.modes.at(mode).name);
+        if (!modeText.isEmpty())
+            name += QLatin1Char('-') + modeText;
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("fixture");
+    return name + QStringLiteral(".zff");
 }
 
 } // namespace zelvar

@@ -3,8 +3,11 @@
 #pragma once
 
 #include "fixture/fixtureprofile.h"
+#include "qxfimport/qxfdefinition.h"
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace zelvar {
 
@@ -39,5 +42,17 @@ QString ShortModelName(const QString &model, int room, ModelShortening how, bool
 
 // `text` as part of a file name: ASCII letters, digits, '.', '+', '-' and '_'.
 QString FileNameText(const QString &text);
+
+// The fixture names of all modes: the model, shortened as it must be (common words such
+// as "LED" and "Pro" and the vowels of long words go before words are dropped, and the
+// model's numbers stay), and when the definition has several modes a short tag of the
+// mode's name, within 18 characters and different for every mode. None of them is one of
+// `taken` (compared without regard to case), the names other models already hold.
+QStringList ImportedFixtureNames(const QxfDefinition &definition, const QSet<QString> &taken = {});
+QString ImportedFixtureName(const QxfDefinition &definition, int mode);
+
+// A file name for the profile of a mode: model and mode in letters, digits, '.', '+',
+// '-' and '_', ending in ".zff".
+QString ImportedFileName(const QxfDefinition &definition, int mode);
 
 } // namespace zelvar
