@@ -4,7 +4,8 @@
 // name states one function and whose profile name says it, fixture names shared by two
 // models of one manufacturer, profiles that keep every number of their model.
 //   bench_qxfimport [FOLDER [OUTDIR]]    (OUTDIR keeps what the import wrote)
-#include "qxfimport/qxflibrary.h"
+#include "fixtureimport/importlibrary.h"
+#include "qxfimport/qxfkind.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -111,7 +112,7 @@ int main(int argc, char *argv[])
     timer.start();
     double cpu = cpuMs();
     QStringList unreadable;
-    const QVector<QxfLibraryEntry> listing = ScanQxfLibrary({folder}, &unreadable);
+    const QVector<ImportListing> listing = ScanImportLibraries({{&QxfImportKind(), {folder}}}, &unreadable);
     out << QStringLiteral("listing (manufacturer and model of every definition): %1 definitions in %2 ms wall, "
                           "%3 ms CPU\n")
                .arg(listing.size())
@@ -120,7 +121,7 @@ int main(int argc, char *argv[])
 
     QTemporaryDir temporary;
     const QString target = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path();
-    QxfLibraryConversion conversion;
+    ImportLibraryConversion conversion;
     ChannelNameTable names;
     names.LoadDefaultNames();
     timer.restart();
@@ -132,7 +133,7 @@ int main(int argc, char *argv[])
         if (done == total)
             profilesMs = double(timer.nsecsElapsed()) / 1e6;
     };
-    if (Outcome done = ConvertQxfLibrary(folder, target, names, conversion, progress); !done) {
+    if (Outcome done = ConvertImportLibrary(folder, target, names, {&QxfImportKind()}, conversion, progress); !done) {
         out << "conversion failed: " << done.reason() << "\n";
         return 1;
     }
@@ -142,7 +143,7 @@ int main(int argc, char *argv[])
                .arg(wallMs, 0, 'f', 1)
                .arg(cpuMs() - cpu, 0, 'f', 1)
                .arg(profilesMs, 0, 'f', 1);
-    out << QxfLibrarySummary(conversion);
+    out << ImportLibrarySummary(conversion);
 
     const int firstGeneric = NumberedChannelNameId(1);
     const QVector<Said> said = functions();
@@ -154,7 +155,7 @@ int main(int argc, char *argv[])
     QHash<QString, QSet<QString>> modelsByName;        // manufacturer and fixture name -> models
     qint64 keepNumbers = 0;
     static const QRegularExpression number(QStringLiteral("\\d+"));
-    for (const QxfLibraryProfile &p : std::as_const(conversion.profiles)) {
+    for (const ImportLibraryProfile &p : std::as_const(conversion.profiles)) {
         for (const ImportedChannel &c : p.channels) {
             ++channels;
             if (c.nameId >= firstGeneric && c.nameId < firstGeneric + MaxChannels)

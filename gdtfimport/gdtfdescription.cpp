@@ -272,7 +272,8 @@ private:
                 channel.dmxBreak = 0;
         }
         channel.offsetText = attribute("Offset");
-        if (!channel.offsetText.isEmpty() && channel.offsetText.compare(QLatin1String("None"), Qt::CaseInsensitive) != 0) {
+        const bool none = channel.offsetText.compare(QLatin1String("None"), Qt::CaseInsensitive) == 0;
+        if (!channel.offsetText.isEmpty() && !none) {
             for (const QStringView part : QStringView(channel.offsetText).split(QLatin1Char(','))) {
                 bool ok = false;
                 const int offset = part.trimmed().toInt(&ok);
@@ -404,7 +405,8 @@ Outcome ReadGdtfSummary(const QString &path, GdtfSummary &summary)
             return Outcome::failure(
                 QStringLiteral("%1: %2: %3").arg(QFileInfo(path).fileName(), gdtfDescriptionName(), found.reason()));
     }
-    return Outcome::failure(QStringLiteral("%1: %2 cannot be read").arg(QFileInfo(path).fileName(), gdtfDescriptionName()));
+    return Outcome::failure(
+        QStringLiteral("%1: %2 cannot be read").arg(QFileInfo(path).fileName(), gdtfDescriptionName()));
 }
 
 } // namespace zelvar

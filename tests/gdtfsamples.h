@@ -195,7 +195,8 @@ inline QByteArray spotDescription()
         <ChannelSet DMXFrom="64/1" WheelSlotIndex="2"/>
         <ChannelSet DMXFrom="128/1" WheelSlotIndex="3"/>
        </ChannelFunction>
-       <ChannelFunction Name="Gobo1 Shake" Attribute="Gobo1" DMXFrom="192/1" ModeMaster="Beam_Control1" ModeFrom="0/1" ModeTo="127/1"/>
+       <ChannelFunction Name="Gobo1 Shake" Attribute="Gobo1" DMXFrom="192/1" ModeMaster="Beam_Control1"
+        ModeFrom="0/1" ModeTo="127/1"/>
       </LogicalChannel>
      </DMXChannel>
      <DMXChannel DMXBreak="1" Offset="9,10" Geometry="Beam">
@@ -264,7 +265,9 @@ inline QByteArray spotDescription()
    <DMXMode Name="Virtual" Geometry="Base">
     <DMXChannels>
      <DMXChannel Offset="None" Geometry="Beam">
-      <LogicalChannel Attribute="Dimmer" Master="Grand"><ChannelFunction Attribute="Dimmer" DMXFrom="0/1"/></LogicalChannel>
+      <LogicalChannel Attribute="Dimmer" Master="Grand">
+       <ChannelFunction Attribute="Dimmer" DMXFrom="0/1"/>
+      </LogicalChannel>
      </DMXChannel>
      <DMXChannel Offset="1" Geometry="Yoke">
       <LogicalChannel Attribute="Pan"><ChannelFunction Attribute="Pan" DMXFrom="0/1"/></LogicalChannel>
@@ -280,7 +283,8 @@ inline QByteArray spotDescription()
 // sets their own too, and the gap between two functions is no step.
 inline QByteArray par10Description()
 {
-    return document(QByteArray(R"( <FixtureType Name="Par_18" ShortName="" LongName="LED Par 18" Manufacturer="Beta Lighting">
+    return document(QByteArray(R"( <FixtureType Name="Par_18" ShortName="" LongName="LED Par 18"
+   Manufacturer="Beta Lighting">
 )") + attributeDefinitions() + R"(  <DMXModes>
    <DMXMode Name="4 Channel">
     <DMXChannels>
@@ -293,9 +297,21 @@ inline QByteArray par10Description()
        <ChannelFunction Name="Red full" Attribute="ColorAdd_R" DMXFrom="240/1" DMXTo="255/1"/>
       </LogicalChannel>
      </DMXChannel>
-     <DMXChannel Offset="2"><LogicalChannel Attribute="ColorAdd_G"><ChannelFunction Attribute="ColorAdd_G" DMXFrom="0/1" DMXTo="255/1"/></LogicalChannel></DMXChannel>
-     <DMXChannel Offset="3"><LogicalChannel Attribute="ColorAdd_B"><ChannelFunction Attribute="ColorAdd_B" DMXFrom="0/1" DMXTo="255/1"/></LogicalChannel></DMXChannel>
-     <DMXChannel Offset="4"><LogicalChannel Attribute="ColorAdd_W"><ChannelFunction Attribute="ColorAdd_W" DMXFrom="0/1" DMXTo="255/1"/></LogicalChannel></DMXChannel>
+     <DMXChannel Offset="2">
+      <LogicalChannel Attribute="ColorAdd_G">
+       <ChannelFunction Attribute="ColorAdd_G" DMXFrom="0/1" DMXTo="255/1"/>
+      </LogicalChannel>
+     </DMXChannel>
+     <DMXChannel Offset="3">
+      <LogicalChannel Attribute="ColorAdd_B">
+       <ChannelFunction Attribute="ColorAdd_B" DMXFrom="0/1" DMXTo="255/1"/>
+      </LogicalChannel>
+     </DMXChannel>
+     <DMXChannel Offset="4">
+      <LogicalChannel Attribute="ColorAdd_W">
+       <ChannelFunction Attribute="ColorAdd_W" DMXFrom="0/1" DMXTo="255/1"/>
+      </LogicalChannel>
+     </DMXChannel>
     </DMXChannels>
    </DMXMode>
   </DMXModes>

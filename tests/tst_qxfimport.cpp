@@ -8,9 +8,9 @@
 #include "channames/channelnamefiles.h"
 #include "downloadset/downloadsetfile.h"
 #include "fixture/zfffile.h"
+#include "fixtureimport/importlibrary.h"
+#include "fixtureimport/importtext.h"
 #include "qxfimport/qxfconversion.h"
-#include "qxfimport/qxflibrary.h"
-#include "qxfimport/qxftext.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -68,11 +68,9 @@ QStringList stepTexts(const FixtureProfile &p, int channel)
     QStringList texts;
     for (int s = 1; s <= p.channels[size_t(channel - 1)].stepCount; ++s) {
         const StepRecord &r = p.steps[size_t(FixtureProfile::slotOf(channel, s))];
-        texts << QStringLiteral("%1 %2 %3 %4")
-                     .arg(withoutTrailingBlanks(r.name.text()))
-                     .arg(r.fromDmx)
-                     .arg(r.toDmx)
-                     .arg(r.stepDmx);
+        // The name is no format: a "%" in it stays as it is.
+        texts << withoutTrailingBlanks(r.name.text())
+                + QStringLiteral(" %1 %2 %3").arg(r.fromDmx).arg(r.toDmx).arg(r.stepDmx);
     }
     return texts;
 }
@@ -802,19 +800,20 @@ private slots:
     // breaks inside a cell would break the columns and become blanks.
     void reportText()
     {
-        const QVector<QxfReportRow> rows{
-            {"Acme/Spot.qxf", "Standard", "Acme/Spot-Standard.zff", "Physical data is not kept.; Note two"},
-            {"Acme/Big.qxf", "Extended", QString(), "17 channels; a profile holds at most 16"},
-            {"Acme/Odd\tname.qxf", "Mode\r\n2", QString(), "line\nbreak"},
-            {"broken.qxf", QString(), QString(), "not well-formed XML"},
+        const QVector<ImportReportRow> rows{
+            {"Acme/Spot.qxf", "Standard", "Acme/Spot-Standard.zff", "Physical data is not kept.; Note two", "QLC+"},
+            {"Acme/Big.qxf", "Extended", QString(), "17 channels; a profile holds at most 16", "QLC+"},
+            {"Acme/Odd\tname.qxf", "Mode\r\n2", QString(), "line\nbreak", "QLC+"},
+            {"broken.gdtf", QString(), QString(), "not well-formed XML", "GDTF"},
         };
-        QCOMPARE(QxfReportText(rows), QByteArray("source\tmode\tprofile\tnote\n"
-                                                 "Acme/Spot.qxf\tStandard\tAcme/Spot-Standard.zff\tPhysical data is "
-                                                 "not kept.; Note two\n"
-                                                 "Acme/Big.qxf\tExtended\t\t17 channels; a profile holds at most 16\n"
-                                                 "Acme/Odd name.qxf\tMode  2\t\tline break\n"
-                                                 "broken.qxf\t\t\tnot well-formed XML\n"));
-        QCOMPARE(QxfReportText({}), QByteArray("source\tmode\tprofile\tnote\n"));
+        QCOMPARE(ImportReportText(rows), QByteArray("source\tmode\tprofile\tnote\tkind\n"
+                                                    "Acme/Spot.qxf\tStandard\tAcme/Spot-Standard.zff\tPhysical data "
+                                                    "is not kept.; Note two\tQLC+\n"
+                                                    "Acme/Big.qxf\tExtended\t\t17 channels; a profile holds at most "
+                                                    "16\tQLC+\n"
+                                                    "Acme/Odd name.qxf\tMode  2\t\tline break\tQLC+\n"
+                                                    "broken.gdtf\t\t\tnot well-formed XML\tGDTF\n"));
+        QCOMPARE(ImportReportText({}), QByteArray("source\tmode\tprofile\tnote\tkind\n"));
     }
 };
 

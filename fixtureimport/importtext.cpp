@@ -1,5 +1,6 @@
-// Shortening QLC+ texts into the fields of a profile, and the names of imported fixtures.
-#include "qxfimport/qxftext.h"
+// Shortening the texts of fixture definitions into the fields of a profile, and the names
+// of imported fixtures.
+#include "fixtureimport/importtext.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -685,7 +686,7 @@ QString nameWithTag(const QString &model, QString tag, ModelShortening how)
 // first way and then the second, that gives a name no other mode can take at that stage,
 // that no mode has taken before and that is not one of `taken`. Empty names where even the
 // last stage found none.
-QStringList fixtureNames(const QString &model, const QVector<QxfMode> &modes, const QSet<QString> &taken)
+QStringList fixtureNames(const QString &model, const QStringList &modes, const QSet<QString> &taken)
 {
     const int count = int(modes.size());
     QStringList chosen(count);
@@ -693,7 +694,7 @@ QStringList fixtureNames(const QString &model, const QVector<QxfMode> &modes, co
     for (int stage = 0; stage < 4; ++stage) {
         QStringList tags(count);
         for (int i = 0; i < count && count > 1; ++i) {
-            const QString &name = modes.at(i).name;
+            const QString &name = modes.at(i);
             tags[i] = stage == 0   ? modeTag(name, false)
                     : stage == 1 ? modeTag(name, true)
                     : stage == 2 ? QStringLiteral("M%1").arg(i + 1)
@@ -721,29 +722,28 @@ QStringList fixtureNames(const QString &model, const QVector<QxfMode> &modes, co
     return chosen;
 }
 
-QString modelText(const QxfDefinition &definition)
-{
-    QString model = AsciiText(definition.model);
-    if (model.isEmpty())
-        model = AsciiText(definition.manufacturer);
-    return model.isEmpty() ? QStringLiteral("Imported Fixture") : model;
-}
-
 } // namespace
 
-QStringList ImportedFixtureNames(const QxfDefinition &definition, const QSet<QString> &taken)
+QString ImportedModelText(const QString &model, const QString &manufacturer)
 {
-    const QString model = modelText(definition);
+    QString text = AsciiText(model);
+    if (text.isEmpty())
+        text = AsciiText(manufacturer);
+    return text.isEmpty() ? QStringLiteral("Imported Fixture") : text;
+}
+
+QStringList ImportedFixtureNames(const QString &model, const QStringList &modeNames, const QSet<QString> &taken)
+{
     QSet<QString> takenLower;
     for (const QString &t : taken)
         takenLower.insert(t.toLower());
-    QStringList names = fixtureNames(model, definition.modes, takenLower);
+    QStringList names = fixtureNames(model, modeNames, takenLower);
     // Every way of shortening gives names other models hold: the model takes a number.
     QSet<QString> used = takenLower;
     for (const QString &n : std::as_const(names))
         used.insert(n.toLower());
     for (int i = 0; i < names.size(); ++i) {
-        const QString tag = definition.modes.size() <= 1 ? QString() : QStringLiteral("M%1").arg(i + 1);
+        const QString tag = modeNames.size() <= 1 ? QString() : QStringLiteral("M%1").arg(i + 1);
         for (int n = 2; names.at(i).isEmpty(); ++n) {
             const QString numbered =
                 nameWithTag(model, tag + QStringLiteral("~%1").arg(n), ModelShortening::CommonWordsFirst);
@@ -756,21 +756,19 @@ QStringList ImportedFixtureNames(const QxfDefinition &definition, const QSet<QSt
     return names;
 }
 
-QString ImportedFixtureName(const QxfDefinition &definition, int mode)
+QString ImportedFixtureName(const QString &model, const QStringList &modeNames, int mode)
 {
-    if (definition.modes.size() <= 1 || mode < 0 || mode >= definition.modes.size())
-        return ShortModelName(modelText(definition), FixtureNameLength, ModelShortening::CommonWordsFirst);
-    return ImportedFixtureNames(definition).at(mode);
+    if (modeNames.size() <= 1 || mode < 0 || mode >= modeNames.size())
+        return ShortModelName(model, FixtureNameLength, ModelShortening::CommonWordsFirst);
+    return ImportedFixtureNames(model, modeNames).at(mode);
 }
 
-QString ImportedFileName(const QxfDefinition &definition, int mode)
+QString ImportedFileName(const QString &model, const QString &modeName)
 {
-    QString name = FileNameText(modelText(definition));
-    if (mode >= 0 && mode < definition.modes.size()) {
-        const QString modeText = FileNameText(definition.modes.at(mode).name);
-        if (!modeText.isEmpty())
-            name += QLatin1Char('-') + modeText;
-    }
+    QString name = FileNameText(model);
+    const QString modeText = FileNameText(modeName);
+    if (!modeText.isEmpty())
+        name += QLatin1Char('-') + modeText;
     if (name.isEmpty())
         name = QStringLiteral("fixture");
     return name + QStringLiteral(".zff");
