@@ -2,9 +2,13 @@
 // `zelvar71-cli import --all` does, and prints how long it takes and how readable its names
 // are: profiles written, channels left with a generic "CHAN.nn" name, channels whose QLC+
 // name states one function and whose profile name says it, fixture names shared by two
-// models of one manufacturer, profiles that keep every number of their model.
+// models of one manufacturer, profiles that keep every number of their model, and step
+// names that had to be made distinct and whether they kept their numbers.
 //   bench_qxfimport [FOLDER [OUTDIR]]    (OUTDIR keeps what the import wrote)
+#include "fixture/zfffile.h"
 #include "fixtureimport/importlibrary.h"
+#include "fixtureimport/importtext.h"
+#include "qxfimport/qxfconversion.h"
 #include "qxfimport/qxfkind.h"
 
 #include <QCoreApplication>
@@ -89,6 +93,71 @@ QVector<Said> functions()
         list.append({row[0], QRegularExpression(QString::fromLatin1(row[1]), QRegularExpression::CaseInsensitiveOption),
                      QRegularExpression(QString::fromLatin1(row[2]), QRegularExpression::CaseInsensitiveOption)});
     return list;
+}
+
+// The numbers standing in a name, as digit runs: "Blue 104" gives {"104"}.
+QStringList numbersIn(const QString &name)
+{
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    QStringList numbers;
+    for (auto it = number.globalMatch(name); it.hasNext();)
+        numbers << it.next().captured();
+    return numbers;
+}
+
+struct StepFigures
+{
+    qint64 all = 0;         // step names of every profile
+    qint64 names = 0;       // step names of channels whose steps are their capabilities one to one
+    qint64 suffixed = 0;    // names that differ from their capability's own, to be distinct
+    qint64 numberCut = 0;   // of those, names in which a number of the capability's name lost a digit
+};
+
+// Every profile's step names against the names their capabilities' texts give alone.
+StepFigures stepFigures(const ImportLibraryConversion &conversion)
+{
+    StepFigures figures;
+    QHash<QString, QxfDefinition> definitions;
+    for (const ImportLibraryProfile &p : conversion.profiles) {
+        auto it = definitions.find(p.source);
+        if (it == definitions.end()) {
+            QxfDefinition d;
+            if (!ReadQxf(p.source, d))
+                continue;
+            it = definitions.insert(p.source, d);
+        }
+        FixtureProfile profile;
+        if (!ReadProfile(p.path, profile))
+            continue;
+        const QxfMode &mode = it->modes.at(p.mode);
+        for (int c = 0; c < mode.channels.size(); ++c) {
+            const QxfChannel *channel = it->channel(mode.channels.at(c));
+            const int steps = profile.channels[size_t(c)].stepCount;
+            figures.all += steps;
+            if (!channel || channel->capabilities.size() != steps)
+                continue;
+            for (int s = 0; s < steps; ++s) {
+                const QxfCapability &capability = channel->capabilities.at(s);
+                const StepRecord &r = profile.steps[size_t(FixtureProfile::slotOf(c + 1, s + 1))];
+                const QString made = withoutTrailingBlanks(r.name.text());
+                QString own = StepName(capability.text);
+                if (own.isEmpty())
+                    own = QStringLiteral("%1-%2").arg(r.fromDmx).arg(r.toDmx);
+                ++figures.names;
+                if (made == own)
+                    continue;
+                ++figures.suffixed;
+                const QStringList kept = numbersIn(made);
+                for (const QString &n : numbersIn(own)) {
+                    if (!kept.contains(n)) {
+                        ++figures.numberCut;
+                        break;
+                    }
+                }
+            }
+        }
+    }
+    return figures;
 }
 
 QString percent(qint64 part, qint64 whole)
@@ -205,6 +274,10 @@ int main(int argc, char *argv[])
     out << "fixture names shared by different models of one manufacturer: " << shared << "\n";
     out << "profiles keeping every number of their model name: " << keepNumbers << " ("
         << percent(keepNumbers, profiles) << ")\n";
+    const StepFigures steps = stepFigures(conversion);
+    out << "step names: " << steps.all << "; of channels whose steps are their capabilities: " << steps.names
+        << "; made distinct with a suffix: " << steps.suffixed << "; of those with a number cut short: "
+        << steps.numberCut << " (" << percent(steps.numberCut, steps.names) << ")\n";
     out << "peak memory " << peakKiB() << " KiB\n";
     return 0;
 }

@@ -127,18 +127,92 @@ Outcome WriteImportedNames(const QString &folder, const ChannelNameTable &names,
 
 namespace {
 
+bool isVowel(QChar c)
+{
+    const QChar l = c.toLower();
+    return l == QLatin1Char('a') || l == QLatin1Char('e') || l == QLatin1Char('i') || l == QLatin1Char('o')
+        || l == QLatin1Char('u');
+}
+
+// The words of `text` as (start, length), from the left: runs of letters, a capital after
+// a small letter starting a word of its own ("AllExcpt" is "All" and "Excpt").
+QVector<std::pair<int, int>> letterRuns(const QString &text)
+{
+    QVector<std::pair<int, int>> runs;
+    for (int i = 0; i < text.size();) {
+        if (!text.at(i).isLetter()) {
+            ++i;
+            continue;
+        }
+        int end = i + 1;
+        while (end < text.size() && text.at(end).isLetter()
+               && !(text.at(end).isUpper() && text.at(end - 1).isLower()))
+            ++end;
+        runs.append({i, end - i});
+        i = end;
+    }
+    return runs;
+}
+
+// One character fewer, the one that says least: a vowel of the longest word (never its
+// first letter), else the last letter of the longest word of two or more, else a blank,
+// else a sign; a digit only when nothing else is left. The rightmost of equal words goes
+// first.
+bool dropOne(QString &text)
+{
+    const QVector<std::pair<int, int>> runs = letterRuns(text);
+    for (const bool vowels : {true, false}) {
+        int best = -1;
+        int at = -1;
+        for (int r = 0; r < runs.size(); ++r) {
+            const auto [start, length] = runs.at(r);
+            int candidate = -1;
+            for (int i = start + length - 1; i > start && candidate < 0; --i) {
+                if (!vowels || isVowel(text.at(i)))
+                    candidate = i;
+            }
+            if (candidate >= 0 && (best < 0 || length >= runs.at(best).second)) {
+                best = r;
+                at = candidate;
+            }
+        }
+        if (at >= 0) {
+            text.remove(at, 1);
+            return true;
+        }
+    }
+    for (const bool blank : {true, false}) {
+        for (int i = int(text.size()) - 1; i >= 0; --i) {
+            const QChar c = text.at(i);
+            if (blank ? c == QLatin1Char(' ') : !c.isLetterOrNumber()) {
+                text.remove(i, 1);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // `base`, or when a step of the channel has that name already, `base` with a number, or
-// with a letter where a number would run into a digit ("Gobo 1b", not "Gobo 12").
+// with a letter after a last word that holds a number, which a number would run into
+// ("Gobo 1b", not "Gobo 12"). The room the suffix needs comes from the words, then the
+// blanks and signs, never from a number: "Blue 104" twice is "Blue 104" and "Blu 104b".
 QString uniqueName(const QString &base, const QSet<QString> &used)
 {
     if (!used.contains(base.toLower()))
         return base;
+    const QString trimmed = base.trimmed();
+    const QString lastWord = trimmed.section(QLatin1Char(' '), -1);
+    const bool afterDigit = std::any_of(lastWord.cbegin(), lastWord.cend(), [](QChar c) { return c.isDigit(); });
     for (int n = 2;; ++n) {
-        QString suffix = QString::number(n);
-        const QString kept = base.left(StepNameLength - int(suffix.size())).trimmed();
-        if (!kept.isEmpty() && kept.back().isDigit())
-            suffix = n <= 26 ? QString(QChar(u'a' + n - 1)) : QStringLiteral("#%1").arg(n);
-        const QString candidate = base.left(StepNameLength - int(suffix.size())).trimmed() + suffix;
+        const QString suffix = !afterDigit ? QString::number(n)
+                             : n <= 26     ? QString(QChar(u'a' + n - 1))
+                                           : QStringLiteral("#%1").arg(n);
+        const int room = StepNameLength - int(suffix.size());
+        QString kept = trimmed;
+        while (kept.size() > room && dropOne(kept)) {
+        }
+        const QString candidate = kept.left(room).trimmed() + suffix;
         if (!used.contains(candidate.toLower()))
             return candidate;
     }

@@ -47,6 +47,8 @@ struct ImportReportRow
 // A profile the conversion wrote, with what it was made from.
 struct ImportLibraryProfile
 {
+    QString source; // the definition's path
+    int mode = 0;   // and the mode's index in it
     QString manufacturer;
     QString model;
     QString fixtureName;

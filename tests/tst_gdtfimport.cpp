@@ -582,9 +582,9 @@ private slots:
         QTest::newRow("dimmer sets") << spot << 5 << QStringList{"closed 0 0 0", "open 255 255 255"};
         QTest::newRow("shutter functions")
             << spot << 6 << QStringList{"Closed 0 31 15", "Open 32 63 47", "Strb S-F 64 255 159"};
-        // Sets name the wheel slots they point at.
+        // Sets name the wheel slots they point at; a repeated name keeps its number.
         QTest::newRow("colour wheel slots")
-            << spot << 7 << QStringList{"Open 0 9 4", "Red 10 19 14", "Blue 104 20 29 24", "Blue 10b 30 39 34"};
+            << spot << 7 << QStringList{"Open 0 9 4", "Red 10 19 14", "Blue 104 20 29 24", "Blu 104b 30 39 34"};
         QTest::newRow("gobo wheel, shake left out")
             << spot << 8 << QStringList{"Open 0 63 31", "Breakup 64 127 95", "Dots 128 255 191"};
         // Two-byte values at the coarse byte; "Stop" starts inside the coarse value of

@@ -562,7 +562,17 @@ private slots:
                              "40 49 Red 100% Green 0%"})})
             << 0 << 1
             << QStringList{"Gobo 1 0 9 4", "Gobo 1b 10 19 14", "Gobo 1c 20 29 24", "Red 100% 30 39 34",
-                           "Red 100b 40 49 44"};
+                           "Rd 100%b 40 49 44"};
+        // The room for the suffix comes from the words, never from a number: only a name
+        // of digits alone loses one.
+        QTest::newRow("a suffix keeps the numbers")
+            << qxfsamples::oneMode("Colours", {qxfsamples::channelWith(
+                   "Colours", {"0 9 Blue 104", "10 19 Blue 104", "20 29 Blue 104", "30 39 Col 1234", "40 49 Col 1234",
+                               "50 59 Rainbows", "60 69 Rainbows", "70 79 12345678", "80 89 12345678"})})
+            << 0 << 1
+            << QStringList{"Blue 104 0 9 4",   "Blu 104b 10 19 14", "Blu 104c 20 29 24",
+                           "Col 1234 30 39 34", "Cl 1234b 40 49 44", "Rainbows 50 59 54",
+                           "Rainbws2 60 69 64", "12345678 70 79 74", "1234567b 80 89 84"};
         QTest::newRow("one step a channel") << qxfsamples::dimmer() << 0 << 1 << QStringList{"Int 0 255 127"};
         QTest::newRow("no valid capability") << qxfsamples::noValidCapability() << 0 << 1
                                              << QStringList{"Macro 0 255 127"};
