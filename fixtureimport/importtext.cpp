@@ -448,8 +448,9 @@ QString shortStepName(const QString &text, int length)
     // "3-facet" are two words each, while "S-F" stays whole.
     QStringList parts;
     for (const QString &piece : plain.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        QString word;
-        const auto flush = [&] {
+        qsizetype start = 0;
+        const auto flush = [&](qsizetype end) {
+            const QString word = piece.mid(start, end - start);
             const qsizetype dash = word.indexOf(QLatin1Char('-'));
             // Two words, or a number and its word ("3-facet").
             const auto all = [](const QString &t, bool (QChar::*kind)() const) {
@@ -463,19 +464,18 @@ QString shortStepName(const QString &text, int length)
                 parts << left << right;
             else if (!word.isEmpty())
                 parts << word;
-            word.clear();
         };
-        for (int i = 0; i < piece.size(); ++i) {
+        static const QString signs = QStringLiteral(",;:/+&|=~<>");
+        for (qsizetype i = 0; i < piece.size(); ++i) {
             const QChar c = piece.at(i);
             const bool arrow = c == QLatin1Char('-') && i + 1 < piece.size() && piece.at(i + 1) == QLatin1Char('>');
-            if (QStringLiteral(",;:/+&|=~<>").contains(c) || arrow) {
-                flush();
+            if (signs.contains(c) || arrow) {
+                flush(i);
                 i += arrow ? 1 : 0;
-            } else {
-                word += c;
+                start = i + 1;
             }
         }
-        flush();
+        flush(piece.size());
     }
     QStringList tokens;
     bool colours = true;
@@ -665,12 +665,13 @@ QString nameWithTag(const QString &model, QString tag, ModelShortening how)
     // The model's words tell models apart, its numbers most of all: the tag gives up
     // letters (down to three) before the model loses a word, and before it loses a number
     // when it must lose a word anyway.
-    QStringList tags{tag};
-    for (int length = int(tag.size()) - 1; length >= 3; --length)
-        tags << ShortenedText(tag, length);
+    // Each shorter tag is made only when the longer one left the model no room.
+    QStringList tags;
     QStringList models;
-    for (const QString &t : std::as_const(tags)) {
+    for (int length = int(tag.size()); length >= 3 || tags.isEmpty(); --length) {
+        const QString t = tags.isEmpty() ? tag : ShortenedText(tag, length);
         bool whole = false;
+        tags << t;
         models << ShortModelName(model, FixtureNameLength - 1 - int(t.size()), how, &whole);
         if (whole)
             return models.constLast() + QLatin1Char(' ') + t;
