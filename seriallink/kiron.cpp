@@ -6,7 +6,7 @@
 #include "common/programfolder.h"
 #include "common/prompts.h"
 #include "common/twips.h"
-#include "shell/zelva71module.h"
+#include "common/windowpresence.h"
 #include "downloadset/downloadsetreader.h"
 #include "downloadset/downloadsetsummary.h"
 #include "downloadset/fixtureselectionpanel.h"

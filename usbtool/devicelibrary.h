@@ -2,7 +2,7 @@
 // pointers, one wrapper per function the tool calls, and the search that opens the interface.
 #pragma once
 
-#include "usbtool/d2xx.h"
+#include "common/d2xx.h"
 
 #include <QByteArray>
 #include <QString>
