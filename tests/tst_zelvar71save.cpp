@@ -807,9 +807,12 @@ private slots:
             void *library = dlopen(ZELVAR71_D2XX_SIM, RTLD_NOW | RTLD_LOCAL);
             QVERIFY(library);
             prompts.seen.clear();
-            dialog->deviceLibrary().BindEntryPoints([library, firstMissing](const char *name) -> void * {
-                return firstMissing == name ? nullptr : dlsym(library, name);
-            });
+            const QStringList bound
+                = dialog->deviceLibrary().BindEntryPoints([library, firstMissing](const char *name) -> void * {
+                      return firstMissing == name ? nullptr : dlsym(library, name);
+                  });
+            for (const QString &message : bound)
+                dialog->showMessage(message);
         }
         dialog->show();
         const auto click = [&dialog](const char *id) {
