@@ -4,7 +4,6 @@
 // stick, link and usb commands end to end. Runs under umockdev-wrapper.
 #include "clirun.h"
 #include "emulatedusb/emulatedftdi.h"
-#include "scriptedprompts.h"
 #include "testsupport.h"
 #include "usbtool/devicelibrary.h"
 #include "usbtool/stickprotocol.h"
@@ -65,14 +64,6 @@ FT_HANDLE openByDescription(const char *text)
     FT_HANDLE handle = nullptr;
     QByteArray copy(text);
     return FT_OpenEx(copy.data(), FT_OPEN_BY_DESCRIPTION, &handle) == FT_OK ? handle : nullptr;
-}
-
-QStringList messages(const ScriptedPrompts &prompts)
-{
-    QStringList texts;
-    for (const PromptCall &c : prompts.calls)
-        texts << c.text;
-    return texts;
 }
 
 // The control requests that set the line: bit rate (03), data format (04), flow control (02).
@@ -209,16 +200,13 @@ private slots:
         QCOMPARE(status, FT_DEVICE_NOT_FOUND);
 
         // Found without configuration: the bundled library, beside the programs.
-        ScriptedPrompts prompts;
-        zelvar::DeviceLibrary lib(prompts);
-        lib.BindDeviceLibrary();
-        QCOMPARE(messages(prompts), QStringList());
+        zelvar::DeviceLibrary lib;
+        QCOMPARE(lib.BindDeviceLibrary(), QStringList());
         QCOMPARE(lib.libraryDescription(),
                  zelvar::DeviceLibrary::bundledLibraryPath()
                      + QStringLiteral(", bundled with Zelvar71 (libftd2xx.so is not installed)"));
-        lib.CloseInterface();
-        lib.OpenInterface(zelvar::StickBitRate);
-        QCOMPARE(messages(prompts), QStringList());
+        QCOMPARE(lib.CloseInterface().messages, QStringList());
+        QCOMPARE(lib.OpenInterface(zelvar::StickBitRate).messages, QStringList());
         QVERIFY(link.claimed());
         QVERIFY(!link.kernelDriverBound());
         // The foreign chip was only read about: never opened, its line untouched.
@@ -339,15 +327,15 @@ private slots:
         EmulatedFtdiChip &stick = plug("kzt_dmx20");
         const QByteArray node = qgetenv("UMOCKDEV_DIR") + QByteArray::fromStdString(stick.devicePath());
         QCOMPARE(::chmod(node.constData(), 0), 0);
-        ScriptedPrompts prompts;
-        zelvar::DeviceLibrary lib(prompts);
+        zelvar::DeviceLibrary lib;
         lib.BindDeviceLibrary();
+        QStringList messages;
         {
             WithoutFileOverride asAUser;
-            lib.OpenInterface(zelvar::StickBitRate);
+            messages = lib.OpenInterface(zelvar::StickBitRate).messages;
         }
         ::chmod(node.constData(), 0644);
-        QCOMPARE(messages(prompts),
+        QCOMPARE(messages,
                  QStringList{QStringLiteral("No USB Device Connected or Device Error!\nkzt_dmx20 on bus 1 device %1: "
                                             "no permission; install 60-zelvar71.rules")
                                  .arg(stick.address())});
