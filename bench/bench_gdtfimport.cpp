@@ -73,12 +73,18 @@ QByteArray description(int index, int target, QRandomGenerator &random)
     xml += " <FixtureType Name=\"Model_" + QByteArray::number(index) + "\" ShortName=\"Model " + QByteArray::number(index)
         + "\" LongName=\"Bench Model " + QByteArray::number(index) + "\" Manufacturer=\"Maker "
         + QByteArray::number(index % 40) + "\" Description=\"generated\">\n";
+    // A small fixture type defines fewer attributes and no wheels.
+    const bool small = target < 8 * 1024;
     xml += "  <AttributeDefinitions><FeatureGroups/><Attributes>\n";
-    for (const Attribute &a : Attributes)
+    for (int i = 0; i < (small ? 8 : AttributeCount); ++i) {
+        const Attribute &a = Attributes[i];
         xml += QByteArray("   <Attribute Name=\"") + a.name + "\" Pretty=\"" + QByteArray(a.pretty).replace("<", "&lt;")
                    .replace(">", "&gt;") + "\" Feature=\"" + a.feature + "\"/>\n";
+    }
     xml += "  </Attributes></AttributeDefinitions>\n  <Wheels>\n";
     for (const char *wheel : {"Color Wheel", "Gobo Wheel 1", "Gobo Wheel 2"}) {
+        if (small)
+            break;
         xml += QByteArray("   <Wheel Name=\"") + wheel + "\">";
         for (int s = 0; s < 10; ++s)
             xml += "<Slot Name=\"" + setName(random) + "\" Color=\"0.3,0.3,100\"/>";
@@ -96,7 +102,7 @@ QByteArray description(int index, int target, QRandomGenerator &random)
             + "\" Geometry=\"Body\">\n    <DMXChannels>\n";
         int offset = 1;
         for (int c = 0; c < channels && offset <= channels; ++c) {
-            const Attribute &a = Attributes[random.bounded(AttributeCount)];
+            const Attribute &a = Attributes[random.bounded(small ? 8 : AttributeCount)];
             const bool fine = random.bounded(5) == 0 && offset < channels;
             xml += "     <DMXChannel DMXBreak=\"1\" Offset=\"" + QByteArray::number(offset)
                 + (fine ? "," + QByteArray::number(offset + 1) : QByteArray()) + "\" Geometry=\"Beam\">";
@@ -110,7 +116,7 @@ QByteArray description(int index, int target, QRandomGenerator &random)
             for (int s = 0; s < sets; ++s) {
                 const int from = s * 256 / sets;
                 xml += "       <ChannelSet Name=\"" + setName(random) + "\" DMXFrom=\"" + QByteArray::number(from)
-                    + "/1\"" + (a.wheel ? " WheelSlotIndex=\"" + QByteArray::number(s % 10 + 1) + "\"" : "")
+                    + "/1\"" + (a.wheel && !small ? " WheelSlotIndex=\"" + QByteArray::number(s % 10 + 1) + "\"" : "")
                     + "/>\n";
             }
             xml += "      </ChannelFunction>\n     </LogicalChannel></DMXChannel>\n";
