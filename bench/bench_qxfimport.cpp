@@ -2,9 +2,14 @@
 // `zelvar71-cli import --all` does, and prints how long it takes and how readable its names
 // are: profiles written, channels left with a generic "CHAN.nn" name, channels whose QLC+
 // name states one function and whose profile name says it, fixture names shared by two
-// models of one manufacturer, profiles that keep every number of their model.
+// models of one manufacturer, profiles that keep every number of their model, and step
+// names that had to be made distinct and whether they kept their numbers.
 //   bench_qxfimport [FOLDER [OUTDIR]]    (OUTDIR keeps what the import wrote)
-#include "qxfimport/qxflibrary.h"
+#include "fixture/zfffile.h"
+#include "fixtureimport/importlibrary.h"
+#include "fixtureimport/importtext.h"
+#include "qxfimport/qxfconversion.h"
+#include "qxfimport/qxfkind.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -90,6 +95,71 @@ QVector<Said> functions()
     return list;
 }
 
+// The numbers standing in a name, as digit runs: "Blue 104" gives {"104"}.
+QStringList numbersIn(const QString &name)
+{
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    QStringList numbers;
+    for (auto it = number.globalMatch(name); it.hasNext();)
+        numbers << it.next().captured();
+    return numbers;
+}
+
+struct StepFigures
+{
+    qint64 all = 0;         // step names of every profile
+    qint64 names = 0;       // step names of channels whose steps are their capabilities one to one
+    qint64 suffixed = 0;    // names that differ from their capability's own, to be distinct
+    qint64 numberCut = 0;   // of those, names in which a number of the capability's name lost a digit
+};
+
+// Every profile's step names against the names their capabilities' texts give alone.
+StepFigures stepFigures(const ImportLibraryConversion &conversion)
+{
+    StepFigures figures;
+    QHash<QString, QxfDefinition> definitions;
+    for (const ImportLibraryProfile &p : conversion.profiles) {
+        auto it = definitions.find(p.source);
+        if (it == definitions.end()) {
+            QxfDefinition d;
+            if (!ReadQxf(p.source, d))
+                continue;
+            it = definitions.insert(p.source, d);
+        }
+        FixtureProfile profile;
+        if (!ReadProfile(p.path, profile))
+            continue;
+        const QxfMode &mode = it->modes.at(p.mode);
+        for (int c = 0; c < mode.channels.size(); ++c) {
+            const QxfChannel *channel = it->channel(mode.channels.at(c));
+            const int steps = profile.channels[size_t(c)].stepCount;
+            figures.all += steps;
+            if (!channel || channel->capabilities.size() != steps)
+                continue;
+            for (int s = 0; s < steps; ++s) {
+                const QxfCapability &capability = channel->capabilities.at(s);
+                const StepRecord &r = profile.steps[size_t(FixtureProfile::slotOf(c + 1, s + 1))];
+                const QString made = withoutTrailingBlanks(r.name.text());
+                QString own = StepName(capability.text);
+                if (own.isEmpty())
+                    own = QStringLiteral("%1-%2").arg(r.fromDmx).arg(r.toDmx);
+                ++figures.names;
+                if (made == own)
+                    continue;
+                ++figures.suffixed;
+                const QStringList kept = numbersIn(made);
+                for (const QString &n : numbersIn(own)) {
+                    if (!kept.contains(n)) {
+                        ++figures.numberCut;
+                        break;
+                    }
+                }
+            }
+        }
+    }
+    return figures;
+}
+
 QString percent(qint64 part, qint64 whole)
 {
     return QString::number(whole ? 100.0 * double(part) / double(whole) : 0.0, 'f', 2) + QLatin1Char('%');
@@ -111,7 +181,7 @@ int main(int argc, char *argv[])
     timer.start();
     double cpu = cpuMs();
     QStringList unreadable;
-    const QVector<QxfLibraryEntry> listing = ScanQxfLibrary({folder}, &unreadable);
+    const QVector<ImportListing> listing = ScanImportLibraries({{&QxfImportKind(), {folder}}}, &unreadable);
     out << QStringLiteral("listing (manufacturer and model of every definition): %1 definitions in %2 ms wall, "
                           "%3 ms CPU\n")
                .arg(listing.size())
@@ -120,7 +190,7 @@ int main(int argc, char *argv[])
 
     QTemporaryDir temporary;
     const QString target = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path();
-    QxfLibraryConversion conversion;
+    ImportLibraryConversion conversion;
     ChannelNameTable names;
     names.LoadDefaultNames();
     timer.restart();
@@ -132,7 +202,7 @@ int main(int argc, char *argv[])
         if (done == total)
             profilesMs = double(timer.nsecsElapsed()) / 1e6;
     };
-    if (Outcome done = ConvertQxfLibrary(folder, target, names, conversion, progress); !done) {
+    if (Outcome done = ConvertImportLibrary(folder, target, names, {&QxfImportKind()}, conversion, progress); !done) {
         out << "conversion failed: " << done.reason() << "\n";
         return 1;
     }
@@ -142,7 +212,9 @@ int main(int argc, char *argv[])
                .arg(wallMs, 0, 'f', 1)
                .arg(cpuMs() - cpu, 0, 'f', 1)
                .arg(profilesMs, 0, 'f', 1);
-    out << QxfLibrarySummary(conversion);
+    out << ImportLibrarySummary(conversion);
+    // The figures below read the library once more; the import's own peak comes first.
+    const long importPeak = peakKiB();
 
     const int firstGeneric = NumberedChannelNameId(1);
     const QVector<Said> said = functions();
@@ -154,7 +226,7 @@ int main(int argc, char *argv[])
     QHash<QString, QSet<QString>> modelsByName;        // manufacturer and fixture name -> models
     qint64 keepNumbers = 0;
     static const QRegularExpression number(QStringLiteral("\\d+"));
-    for (const QxfLibraryProfile &p : std::as_const(conversion.profiles)) {
+    for (const ImportLibraryProfile &p : std::as_const(conversion.profiles)) {
         for (const ImportedChannel &c : p.channels) {
             ++channels;
             if (c.nameId >= firstGeneric && c.nameId < firstGeneric + MaxChannels)
@@ -204,6 +276,10 @@ int main(int argc, char *argv[])
     out << "fixture names shared by different models of one manufacturer: " << shared << "\n";
     out << "profiles keeping every number of their model name: " << keepNumbers << " ("
         << percent(keepNumbers, profiles) << ")\n";
-    out << "peak memory " << peakKiB() << " KiB\n";
+    const StepFigures steps = stepFigures(conversion);
+    out << "step names: " << steps.all << "; of channels whose steps are their capabilities: " << steps.names
+        << "; made distinct with a suffix: " << steps.suffixed << "; of those with a number cut short: "
+        << steps.numberCut << " (" << percent(steps.numberCut, steps.names) << ")\n";
+    out << "peak memory of the import " << importPeak << " KiB\n";
     return 0;
 }

@@ -1,6 +1,5 @@
 // Measures the stick's file copies against the device simulator: wall-clock and CPU time of
 // writing a file to the stick and reading it back, to show that waiting costs no CPU.
-#include "common/prompts.h"
 #include "usbtool/devicelibrary.h"
 #include "usbtool/stickcommands.h"
 #include "usbtool/stickpanel.h"
@@ -18,18 +17,6 @@
 using namespace zelvar;
 
 namespace {
-
-class PrintedPrompts : public Prompts
-{
-public:
-    PromptAnswer message(QWidget *, const QString &text, const QString &, PromptButtons) override
-    {
-        QTextStream(stderr) << text << "\n";
-        return PromptAnswer::Ok;
-    }
-    QString openFile(QWidget *, const FileDialogRequest &) override { return QString(); }
-    QString saveFile(QWidget *, const FileDialogRequest &) override { return QString(); }
-};
 
 class QuietPanel : public StickPanel
 {
@@ -76,10 +63,10 @@ int main(int argc, char *argv[])
     qputenv("ZELVAR71_SIM_DEVICES", "kzt_dmx20");
     qputenv("ZELVAR71_SIM_STICK_DIR", QFile::encodeName(dir.filePath(QStringLiteral("stick"))));
 
-    PrintedPrompts prompts;
-    DeviceLibrary device(prompts);
-    device.BindDeviceLibrary();
+    DeviceLibrary device;
     QuietPanel panel;
+    for (const QString &message : device.BindDeviceLibrary())
+        panel.showMessage(message);
     StickCommands commands(device, panel);
 
     for (int size : {100000, 1000000}) {
@@ -103,6 +90,6 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
-    device.CloseInterface();
+    panel.report(device.CloseInterface());
     return 0;
 }

@@ -10,7 +10,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Zelvar71 describes moving-light fixtures f
 controller, keeps the controller's table of channel-function names, gathers
 fixture profiles into one download set and moves files to and from the
 controller over a serial line or a USB interface. It can take fixture
-profiles from the QLC+ fixture library.
+profiles from the QLC+ fixture library and from the GDTF files that fixture
+manufacturers publish.
 .
 The package holds the fixture editor and link window (Zelvar71), the USB
 transfer tool (Zelvar71Save), the command-line tool zelvar71-cli, a D2XX

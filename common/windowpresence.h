@@ -16,6 +16,14 @@ QString presenceServerName(const QString &caption);
 // True when some program of this user holds a window captioned exactly `caption`.
 bool FindWindowA(const QString &caption);
 
+// The same under the name the main program's windows call it by.
+namespace Zelva71Module {
+inline bool FindWindowA(const QString &caption)
+{
+    return zelvar::FindWindowA(caption);
+}
+} // namespace Zelva71Module
+
 // Held by a window for as long as it is open.
 class WindowPresence : public QObject
 {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ftdidriver/ftdichips.h"
-#include "usbtool/d2xx.h"
+#include "common/d2xx.h"
 
 #include <atomic>
 #include <chrono>

@@ -6,7 +6,7 @@
 #include "common/programfolder.h"
 #include "common/prompts.h"
 #include "common/twips.h"
-#include "shell/zelva71module.h"
+#include "common/windowpresence.h"
 #include "downloadset/downloadsetreader.h"
 #include "downloadset/downloadsetsummary.h"
 #include "downloadset/fixtureselectionpanel.h"
@@ -157,44 +157,44 @@ void Kiron::buildTransferPage(QWidget *page)
         return b;
     };
 
-    m_label6 = label("Label6", twipsRect(0, 360, 1095, 375), 12);
-    m_label3 = label("Label3", twipsRect(1320, 360, 9615, 375), 12);
-    m_label5 = label("Label5", twipsRect(240, 840, 1575, 375), 9.75);
-    setTextColour(m_label5, Qt::blue);
+    m_operationLabel = label("Label6", twipsRect(0, 360, 1095, 375), 12);
+    m_pathLabel = label("Label3", twipsRect(1320, 360, 9615, 375), 12);
+    m_sizeLabel = label("Label5", twipsRect(240, 840, 1575, 375), 9.75);
+    setTextColour(m_sizeLabel, Qt::blue);
     m_progressBar = new QProgressBar(page);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar"));
     m_progressBar->setGeometry(twipsRect(2040, 840, 7455, 375));
     m_progressBar->setTextVisible(false);
-    m_label4 = label("Label4", twipsRect(9600, 840, 1215, 375), 9.75);
-    setTextColour(m_label4, Qt::red);
+    m_sentLabel = label("Label4", twipsRect(9600, 840, 1215, 375), 9.75);
+    setTextColour(m_sentLabel, Qt::red);
 
-    m_text1 = new QPlainTextEdit(page);
-    m_text1->setObjectName(QStringLiteral("text1"));
-    m_text1->setGeometry(twipsRect(1800, 1440, 9015, 6255));
-    m_text1->setReadOnly(true);
-    m_text1->setFont(plainFont(8.25));
+    m_logBox = new QPlainTextEdit(page);
+    m_logBox->setObjectName(QStringLiteral("text1"));
+    m_logBox->setGeometry(twipsRect(1800, 1440, 9015, 6255));
+    m_logBox->setReadOnly(true);
+    m_logBox->setFont(plainFont(8.25));
 
-    m_command1 = button("Command1", "Send File", twipsRect(240, 1920, 1455, 615));
-    m_command2 = button("Command2", "Send Cancel", twipsRect(240, 2640, 1455, 615));
-    m_command3 = button("Command3", "Receive File", twipsRect(240, 3720, 1455, 615));
-    m_command4 = button("Command4", "Stop Receive ", twipsRect(240, 4440, 1455, 615));
-    m_label7 = label("Label7", twipsRect(120, 5280, 1575, 615), 8.25);
-    setTextColour(m_label7, Qt::red);
+    m_sendButton = button("Command1", "Send File", twipsRect(240, 1920, 1455, 615));
+    m_sendCancelButton = button("Command2", "Send Cancel", twipsRect(240, 2640, 1455, 615));
+    m_receiveButton = button("Command3", "Receive File", twipsRect(240, 3720, 1455, 615));
+    m_stopReceiveButton = button("Command4", "Stop Receive ", twipsRect(240, 4440, 1455, 615));
+    m_receivedLabel = label("Label7", twipsRect(120, 5280, 1575, 615), 8.25);
+    setTextColour(m_receivedLabel, Qt::red);
 
-    connect(m_command1, &QPushButton::clicked, this, &Kiron::Command1_Click);
-    connect(m_command2, &QPushButton::clicked, this, &Kiron::Command2_Click);
-    connect(m_command3, &QPushButton::clicked, this, &Kiron::Command3_Click);
-    connect(m_command4, &QPushButton::clicked, this, &Kiron::Command4_Click);
+    connect(m_sendButton, &QPushButton::clicked, this, &Kiron::Command1_Click);
+    connect(m_sendCancelButton, &QPushButton::clicked, this, &Kiron::Command2_Click);
+    connect(m_receiveButton, &QPushButton::clicked, this, &Kiron::Command3_Click);
+    connect(m_stopReceiveButton, &QPushButton::clicked, this, &Kiron::Command4_Click);
 }
 
 void Kiron::Form_Load()
 {
-    m_text1->hide();
+    m_logBox->hide();
     m_progressBar->hide();
-    m_command1->setEnabled(true);
-    m_command2->hide();
-    m_command3->setEnabled(true);
-    m_command4->hide();
+    m_sendButton->setEnabled(true);
+    m_sendCancelButton->hide();
+    m_receiveButton->setEnabled(true);
+    m_stopReceiveButton->hide();
     m_port->setCommPort(3);
     m_port->setSettings(LineSettingsText);
     m_isReceiving = false;
@@ -259,43 +259,43 @@ void Kiron::Command1_Click()
                               QStringLiteral("The receive stopped. %1.\n%2.")
                                   .arg(placed.reason(), m_receiver.keptNote(m_receivedBytes)),
                               Caption, PromptButtons::Ok);
-        m_command4->hide();
-        m_command1->setEnabled(true);
-        m_command3->setEnabled(true);
+        m_stopReceiveButton->hide();
+        m_sendButton->setEnabled(true);
+        m_receiveButton->setEnabled(true);
     }
 
     const QString path = m_dialog.ShowOpen(this);
     if (path.isEmpty())
         return;
-    m_label6->setText(QStringLiteral("Open File:"));
-    m_label3->setText(path);
-    m_text1->show();
+    m_operationLabel->setText(QStringLiteral("Open File:"));
+    m_pathLabel->setText(path);
+    m_logBox->show();
     m_progressBar->show();
-    m_label4->show();
-    m_label5->show();
-    m_label7->hide();
+    m_sentLabel->show();
+    m_sizeLabel->show();
+    m_receivedLabel->hide();
     if (Outcome opened = m_sender.open(path); !opened) {
         m_prompts.message(this, QStringLiteral("%1 could not be opened: %2").arg(path, opened.reason()), Caption,
                           PromptButtons::Ok);
         return;
     }
     const qint64 fileSize = m_sender.fileSize();
-    m_text1->hide();
+    m_logBox->hide();
     if (fileSize < PreviewLimitBytes) {
         QString text;
         if (readLogView(path, text))
-            m_text1->setPlainText(text);
-        m_text1->show();
+            m_logBox->setPlainText(text);
+        m_logBox->show();
     }
-    m_label5->setText(QStringLiteral("Sum:") + QString::number(fileSize));
+    m_sizeLabel->setText(QStringLiteral("Sum:") + QString::number(fileSize));
     m_progressShift = 0;
     while ((fileSize >> m_progressShift) > INT_MAX)
         ++m_progressShift;
     m_progressBar->setRange(0, int(fileSize >> m_progressShift));
     m_progressBar->setValue(0);
-    m_command1->setEnabled(false);
-    m_command2->show();
-    m_command3->setEnabled(false);
+    m_sendButton->setEnabled(false);
+    m_sendCancelButton->show();
+    m_receiveButton->setEnabled(false);
 
     const FileSender::Result result = m_sender.run(*m_port);
     if (result.end == FileSender::End::ReadFailed || result.end == FileSender::End::PortFailed)
@@ -310,7 +310,7 @@ void Kiron::Command1_Click()
 
 void Kiron::showSentBytes(qint64 sentBytes)
 {
-    m_label4->setText(QString::number(sentBytes));
+    m_sentLabel->setText(QString::number(sentBytes));
     m_progressBar->setValue(int(sentBytes >> m_progressShift));
 }
 
@@ -331,12 +331,12 @@ void Kiron::Command2_Click()
     m_sender.close();
     if (m_port->PortOpen())
         m_port->setPortOpen(false);
-    m_command1->setEnabled(true);
-    m_command2->hide();
-    m_command3->setEnabled(true);
+    m_sendButton->setEnabled(true);
+    m_sendCancelButton->hide();
+    m_receiveButton->setEnabled(true);
     m_progressBar->hide();
-    m_label4->hide();
-    m_label5->hide();
+    m_sentLabel->hide();
+    m_sizeLabel->hide();
 }
 
 // ---- Receive File ----
@@ -353,7 +353,7 @@ void Kiron::Command3_Click()
     const QString path = m_dialog.ShowSave(this);
     if (path.isEmpty())
         return;
-    m_label6->setText(QStringLiteral(" Save File:"));
+    m_operationLabel->setText(QStringLiteral(" Save File:"));
     if (Outcome opened = m_receiver.open(path); !opened) {
         m_prompts.message(this, QStringLiteral("%1 could not be opened: %2").arg(path, opened.reason()), Caption,
                           PromptButtons::Ok);
@@ -368,17 +368,17 @@ void Kiron::Command3_Click()
         }
         // The old content goes once the receive has ended with bytes to take its place.
     }
-    m_label3->setText(path);
-    m_command3->setEnabled(false);
-    m_command4->show();
-    m_command1->setEnabled(false);
-    m_text1->show();
-    m_label7->show();
+    m_pathLabel->setText(path);
+    m_receiveButton->setEnabled(false);
+    m_stopReceiveButton->show();
+    m_sendButton->setEnabled(false);
+    m_logBox->show();
+    m_receivedLabel->show();
     m_progressBar->hide();
     m_receivedBytes = 0;
     m_port->setInBufferCount(0);
-    m_label7->setText(QString::number(m_receivedBytes));
-    m_text1->setPlainText(QStringLiteral("Waitting Receive..."));
+    m_receivedLabel->setText(QString::number(m_receivedBytes));
+    m_logBox->setPlainText(QStringLiteral("Waitting Receive..."));
     m_receivePath = path;
     m_isReceiving = true;
 }
@@ -410,13 +410,13 @@ void Kiron::storeWaitingInput()
     if (Outcome stored = m_receiver.append(chunk); !stored) {
         const qint64 arrived = m_receivedBytes + chunk.size();
         m_receivedBytes = m_receiver.size();
-        m_label7->setText(QString::number(m_receivedBytes));
+        m_receivedLabel->setText(QString::number(m_receivedBytes));
         endReceive(stored.reason(), arrived);
         return;
     }
     m_receivedBytes += chunk.size();
-    m_label7->setText(QString::number(m_receivedBytes));
-    m_text1->setPlainText(logText(chunk));
+    m_receivedLabel->setText(QString::number(m_receivedBytes));
+    m_logBox->setPlainText(logText(chunk));
 }
 
 void Kiron::Command4_Click()
@@ -447,13 +447,13 @@ void Kiron::endReceive(const QString &failure, qint64 arrived)
     if (stopped.isEmpty() && m_receivedBytes < PreviewLimitBytes) {
         QString text;
         if (readLogView(m_receivePath, text))
-            m_text1->setPlainText(text);
+            m_logBox->setPlainText(text);
     } else if (stopped.isEmpty()) {
-        m_text1->setPlainText(QStringLiteral("Over !"));
+        m_logBox->setPlainText(QStringLiteral("Over !"));
     }
-    m_command3->setEnabled(true);
-    m_command4->hide();
-    m_command1->setEnabled(true);
+    m_receiveButton->setEnabled(true);
+    m_stopReceiveButton->hide();
+    m_sendButton->setEnabled(true);
     if (!stopped.isEmpty())
         m_prompts.message(this,
                           QStringLiteral("The receive stopped. %1.\n%2.").arg(stopped, m_receiver.keptNote(arrived)),
@@ -509,8 +509,8 @@ void Kiron::MnuDownLoad_Click()
 
 void Kiron::mnuContents_Click()
 {
-    m_text1->show();
-    m_text1->setPlainText(QStringLiteral("Baud Set: (KTR B5000)=115200bps"));
+    m_logBox->show();
+    m_logBox->setPlainText(QStringLiteral("Baud Set: (KTR B5000)=115200bps"));
 }
 
 } // namespace zelvar

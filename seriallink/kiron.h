@@ -86,17 +86,18 @@ private:
     bool m_closeAfterSend = false;
 
     FixtureSelectionPanel *m_panel = nullptr;
-    QLabel *m_label3 = nullptr;
-    QLabel *m_label4 = nullptr;
-    QLabel *m_label5 = nullptr;
-    QLabel *m_label6 = nullptr;
-    QLabel *m_label7 = nullptr;
+    // The transfer page's controls; their object names are the control ids in the comments.
+    QLabel *m_operationLabel = nullptr; // Label6: "Open File:" or " Save File:"
+    QLabel *m_pathLabel = nullptr;      // Label3
+    QLabel *m_sizeLabel = nullptr;      // Label5: "Sum:" and the file size
+    QLabel *m_sentLabel = nullptr;      // Label4: bytes sent
+    QLabel *m_receivedLabel = nullptr;  // Label7: bytes received
     QProgressBar *m_progressBar = nullptr;
-    QPlainTextEdit *m_text1 = nullptr;
-    QPushButton *m_command1 = nullptr;
-    QPushButton *m_command2 = nullptr;
-    QPushButton *m_command3 = nullptr;
-    QPushButton *m_command4 = nullptr;
+    QPlainTextEdit *m_logBox = nullptr;           // text1
+    QPushButton *m_sendButton = nullptr;          // Command1
+    QPushButton *m_sendCancelButton = nullptr;    // Command2
+    QPushButton *m_receiveButton = nullptr;       // Command3
+    QPushButton *m_stopReceiveButton = nullptr;   // Command4
 };
 
 } // namespace zelvar

@@ -388,10 +388,7 @@ private slots:
         QVERIFY(!ReadChannelNameTable(folder.path(), table));
         QCOMPARE(table, saved);
     }
-};
 
-QTEST_GUILESS_MAIN(TestChannelNames)
-#include "tst_channames.moc"
     void recoveryKeepsTheChangedRowsOnly()
     {
         ChannelNameTable saved;
@@ -433,4 +430,7 @@ QTEST_GUILESS_MAIN(TestChannelNames)
         QVERIFY(!DecodeNameRecovery(file, rows));
         QCOMPARE(rows, QVector<ChangedNameRow>(1));
     }
+};
 
+QTEST_GUILESS_MAIN(TestChannelNames)
+#include "tst_channames.moc"

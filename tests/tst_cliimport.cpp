@@ -1,8 +1,9 @@
 // zelvar71-cli import run as a user runs it: the mode listing, one mode written as a
-// profile naming its channels from the table in --names, which grows, a folder of
-// definitions converted with its table, report and summary, progress on a terminal only,
-// refusals and exit statuses.
+// profile naming its channels from the table in --names, which grows, a folder of QLC+
+// definitions and GDTF fixture types converted with its table, report and summary,
+// progress on a terminal only, refusals and exit statuses.
 #include "clirun.h"
+#include "gdtfsamples.h"
 #include "pseudoterminal.h"
 #include "qxfsamples.h"
 #include "testsupport.h"
@@ -42,6 +43,7 @@ class TestCliImport : public QObject
 private:
     QTemporaryDir m_dir;
     QString m_head;
+    QString m_gdtf;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
@@ -57,6 +59,10 @@ private slots:
         QVERIFY(testsupport::writeAll(path(QStringLiteral("library/Beta/Beta-LED-Bar.qxf")), qxfsamples::rgbBar()));
         QVERIFY(testsupport::writeAll(path(QStringLiteral("library/Beta/broken.qxf")), qxfsamples::broken()));
         QVERIFY(testsupport::writeAll(path(QStringLiteral("library/Beta/nomodes.qxf")), qxfsamples::withoutModes()));
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("library/Gamma")));
+        m_gdtf = path(QStringLiteral("library/Gamma/Acme@Spot_300.gdtf"));
+        QVERIFY(testsupport::writeAll(m_gdtf, gdtfsamples::gdtf(gdtfsamples::spotDescription())));
+        QVERIFY(testsupport::writeAll(path(QStringLiteral("library/Gamma/broken.gdtf")), qxfsamples::dimmer()));
     }
 
     void listsModes()
@@ -155,13 +161,13 @@ private slots:
                                      << QStringLiteral("zelvar71-cli: mode \"Extended\" cannot be imported: 17 "
                                                        "channels; a profile holds at most 16");
         QTest::newRow("no mode chosen") << QStringList{"-o", "x.zff"} << 2
-                                        << QStringLiteral("usage: zelvar71-cli import FILE.qxf ");
+                                        << QStringLiteral("usage: zelvar71-cli import FILE ");
         QTest::newRow("no target") << QStringList{"--mode", "Standard"} << 2
-                                   << QStringLiteral("usage: zelvar71-cli import FILE.qxf ");
+                                   << QStringLiteral("usage: zelvar71-cli import FILE ");
         QTest::newRow("unknown option") << QStringList{"--fast"} << 2
                                         << QStringLiteral("zelvar71-cli: unknown option --fast");
         QTest::newRow("names without a mode") << QStringList{"--names", "."} << 2
-                                              << QStringLiteral("usage: zelvar71-cli import FILE.qxf ");
+                                              << QStringLiteral("usage: zelvar71-cli import FILE ");
         QTest::newRow("names missing") << QStringList{"--mode", "Standard", "-o", "x.zff", "--names"} << 2
                                        << QStringLiteral("zelvar71-cli: --names needs a value");
         QTest::newRow("names not a folder")
@@ -189,6 +195,46 @@ private slots:
         QCOMPARE(none.exitCode, 0);
         QCOMPARE(none.out, QStringLiteral("Acme No Mode (Other): 0 modes\n"));
         QCOMPARE(cli({}).exitCode, 2);
+        // A .gdtf that is no zip archive, and a zip archive under another name.
+        const Run notZip = cli({path(QStringLiteral("library/Gamma/broken.gdtf"))});
+        QCOMPARE(notZip.exitCode, 1);
+        QCOMPARE(notZip.err, QStringLiteral("zelvar71-cli: broken.gdtf: it is not a zip archive, as a .gdtf file is\n"));
+        const QString renamed = path(QStringLiteral("spot.zip"));
+        QVERIFY(QFile::copy(m_gdtf, renamed));
+        QCOMPARE(cli({renamed}).out.section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("Acme Spot 300 (Acme Spot 300 Profile): 4 modes"));
+    }
+
+    // A GDTF fixture type: its DMX modes, and one written as a profile with the name it
+    // adds to the table in --names.
+    void gdtfFile()
+    {
+        const Run listed = cli({m_gdtf});
+        QCOMPARE(listed.exitCode, 0);
+        QCOMPARE(listed.out, QStringLiteral("Acme Spot 300 (Acme Spot 300 Profile): 4 modes\n"
+                                            "  \"Standard\"  14 channels\n"
+                                            "  \"Extended\"  17 channels  cannot be imported: 17 channels; a profile "
+                                            "holds at most 16\n"
+                                            "  \"Two Breaks\"  1 channel  cannot be imported: its channel "
+                                            "\"Beam_Zoom\" is on DMX break 2; a profile has one DMX address\n"
+                                            "  \"Virtual\"  1 channel\n"));
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("names-gdtf")));
+        const QString names = path(QStringLiteral("names-gdtf"));
+        const QString target = path(QStringLiteral("gdtf-spot.zff"));
+        const Run r = cli({m_gdtf, QStringLiteral("--mode"), QStringLiteral("Standard"), QStringLiteral("-o"), target,
+                           QStringLiteral("--names"), names});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines.at(0), QStringLiteral("wrote %1: \"Spot 300 Standard\", 14 channels").arg(target));
+        QCOMPARE(lines.at(5), QStringLiteral("  Chan 5  Beam_Dimmer -> Dimmer (Fade, 2 steps)"));
+        QCOMPARE(lines.at(10), QStringLiteral("  Chan 10  Beam_Gobo1Pos (fine) -> GRotFine (Fade, 1 step, name added)"));
+        QCOMPARE(lines.at(15), QStringLiteral("added to the channel names in %1: GRotFine").arg(names));
+        QVERIFY(r.err.startsWith(QStringLiteral("zelvar71-cli: warning: Physical data (emitters, filters, models, "
+                                                "geometries) is not kept.\n")));
+        const QByteArray bytes = testsupport::readAll(target);
+        QCOMPARE(bytes.mid(16, 27), testsupport::hex("0e") + testsupport::padded("Spot 300 Standard", 18)
+                                        + testsupport::hex("06 0f 10 00 01 02 03 04"));
+        QCOMPARE(testsupport::readAll(names + QStringLiteral("/ChNameDown.fix")).mid(59 * 8, 8), QByteArray("GRotFine"));
     }
 
     // The whole folder: every mode into a profile, the grown table and the report beside
@@ -198,41 +244,65 @@ private slots:
         const QString out = path(QStringLiteral("out"));
         const Run r = cli({QStringLiteral("--all"), path(QStringLiteral("library")), QStringLiteral("-o"), out});
         QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.out, QStringLiteral("Definitions: 5 (unreadable: 1, without modes: 1)\n"
-                                       "Modes: 5\n"
-                                       "  converted: 4 (warnings: 8)\n"
-                                       "  not converted, more than 16 channels: 1\n"
-                                       "Channel names added to the table: 3 (entries 59 to 255 in use: 3 of 197)\n"
+        QCOMPARE(r.out, QStringLiteral("Definitions: 7 (GDTF 2, QLC+ 5; unreadable: 2, without modes: 1)\n"
+                                       "Modes: 9\n"
+                                       "  converted: 6 (warnings: 17)\n"
+                                       "  not converted, a second DMX break: 1\n"
+                                       "  not converted, more than 16 channels: 2\n"
+                                       "Channel names added to the table: 4 (entries 59 to 255 in use: 4 of 197)\n"
                                        "profiles, ChNameSet.fix, ChNameDown.fix and import-report.tsv in %1\n")
                             .arg(out));
         QCOMPARE(r.err, QStringLiteral("zelvar71-cli: unreadable: %1: broken.qxf: not well-formed XML at line 5, "
-                                       "column 1: Premature end of document.\n")
-                            .arg(path(QStringLiteral("library/Beta/broken.qxf"))));
+                                       "column 1: Premature end of document.\n"
+                                       "zelvar71-cli: unreadable: %2: broken.gdtf: it is not a zip archive, as a .gdtf "
+                                       "file is\n")
+                            .arg(path(QStringLiteral("library/Beta/broken.qxf")),
+                                 path(QStringLiteral("library/Gamma/broken.gdtf"))));
         QStringList written;
         QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             written << QDir(out).relativeFilePath(it.next());
         written.sort();
-        QCOMPARE(written, QStringList({"Acme/Dimmer_Pack-1_Channel.zff", "Acme/Spot_300_Profile_Deluxe-Standard.zff",
+        QCOMPARE(written, QStringList({"Acme/Dimmer_Pack-1_Channel.zff", "Acme/Spot_300-Standard.zff",
+                                       "Acme/Spot_300-Virtual.zff", "Acme/Spot_300_Profile_Deluxe-Standard.zff",
                                        "Beta/LED_Bar_2-3_Channel.zff", "Beta/LED_Bar_2-6_Channel.zff",
                                        "ChNameDown.fix", "ChNameSet.fix", "import-report.tsv"}));
         QCOMPARE(testsupport::readAll(out + QStringLiteral("/import-report.tsv")),
-                 QByteArray("source\tmode\tprofile\tnote\n"
-                            "Acme/Acme-Dimmer-Pack.qxf\t1 Channel\tAcme/Dimmer_Pack-1_Channel.zff\t\n"
+                 QByteArray("source\tmode\tprofile\tnote\tkind\n"
+                            "Acme/Acme-Dimmer-Pack.qxf\t1 Channel\tAcme/Dimmer_Pack-1_Channel.zff\t\tQLC+\n"
                             "Acme/Acme-Spot-300.qxf\tStandard\tAcme/Spot_300_Profile_Deluxe-Standard.zff\tPhysical "
                             "data (lamp, size, weight, lens, power) is not kept.; The colours and pictures of 5 "
-                            "capabilities are not kept.; Default values are not kept: Chan 1 at 128, Chan 3 at 128.\n"
-                            "Acme/Acme-Spot-300.qxf\tExtended\t\t17 channels; a profile holds at most 16\n"
+                            "capabilities are not kept.; Default values are not kept: Chan 1 at 128, Chan 3 at 128."
+                            "\tQLC+\n"
+                            "Acme/Acme-Spot-300.qxf\tExtended\t\t17 channels; a profile holds at most 16\tQLC+\n"
                             "Beta/Beta-LED-Bar.qxf\t3 Channel\tBeta/LED_Bar_2-3_Channel.zff\tNo dimmer: the master "
                             "channels are the colour channels Chan 1, Chan 2, Chan 3.; No shutter with a closed "
-                            "position and no single dimmer: black sets all channels to 0.\n"
+                            "position and no single dimmer: black sets all channels to 0.\tQLC+\n"
                             "Beta/Beta-LED-Bar.qxf\t6 Channel\tBeta/LED_Bar_2-6_Channel.zff\tThe mode drives 2 heads; "
                             "the profile holds them as one fixture.; No dimmer: the master channels are the colour "
                             "channels Chan 1, Chan 2, Chan 3, Chan 4, Chan 5, Chan 6.; No shutter with a closed "
-                            "position and no single dimmer: black sets all channels to 0.\n"
+                            "position and no single dimmer: black sets all channels to 0.\tQLC+\n"
                             "Beta/broken.qxf\t\t\tbroken.qxf: not well-formed XML at line 5, column 1: Premature end "
-                            "of document.\n"
-                            "Beta/nomodes.qxf\t\t\tthe definition has no modes\n"));
+                            "of document.\tQLC+\n"
+                            "Beta/nomodes.qxf\t\t\tthe definition has no modes\tQLC+\n"
+                            "Gamma/Acme@Spot_300.gdtf\tStandard\tAcme/Spot_300-Standard.zff\tPhysical data "
+                            "(emitters, filters, models, geometries) is not kept.; 1 relation between channels "
+                            "(multiply, override) is not kept.; Chan 8 \"Beam_Gobo1\": 1 function depends on the "
+                            "value of another channel (ModeMaster); the profile cannot switch, so it is left out.; "
+                            "Chan 9 \"Beam_Gobo1Pos\": the channel set \"Stop\" has no DMX value of its own at 8 bits; "
+                            "it is dropped.; The pictures and colours of 5 wheel slots are not kept.\tGDTF\n"
+                            "Gamma/Acme@Spot_300.gdtf\tExtended\t\t17 channels; a profile holds at most 16\tGDTF\n"
+                            "Gamma/Acme@Spot_300.gdtf\tTwo Breaks\t\tits channel \"Beam_Zoom\" is on DMX break 2; a "
+                            "profile has one DMX address\tGDTF\n"
+                            "Gamma/Acme@Spot_300.gdtf\tVirtual\tAcme/Spot_300-Virtual.zff\tPhysical data (emitters, "
+                            "filters, models, geometries) is not kept.; The virtual channel \"Beam_Dimmer\" has no "
+                            "DMX address (Offset \"None\"); it is left out.; No dimmer or colour channel: no master "
+                            "channel is set.; No shutter with a closed position and no single dimmer: black sets all "
+                            "channels to 0.\tGDTF\n"
+                            "Gamma/broken.gdtf\t\t\tbroken.gdtf: it is not a zip archive, as a .gdtf file is\tGDTF\n"));
+        // The GDTF spot's fixture names give way to the QLC+ spot of the same manufacturer.
+        QCOMPARE(testsupport::readAll(out + QStringLiteral("/Acme/Spot_300-Standard.zff")).mid(17, 18),
+                 testsupport::padded("Spot 300 M1", 18));
         // The profiles refer to the table written beside them.
         ChannelNameTable names;
         QVERIFY(ReadChannelNameTable(out, names));
@@ -286,9 +356,9 @@ private slots:
         QCOMPARE(p.exitCode(), 1);
         QTRY_VERIFY(terminal.received.contains("not well-formed XML"));
         const QByteArray shown = terminal.received;
-        QVERIFY2(shown.startsWith("\rimporting: 0 of 5 definitions\rimporting: 1 of 5 definitions"), shown.constData());
-        QVERIFY2(shown.contains("\rimporting: 5 of 5 definitions\n"), shown.constData());
-        QCOMPARE(shown.count('\n'), 2);
+        QVERIFY2(shown.startsWith("\rimporting: 0 of 7 definitions\rimporting: 1 of 7 definitions"), shown.constData());
+        QVERIFY2(shown.contains("\rimporting: 7 of 7 definitions\n"), shown.constData());
+        QCOMPARE(shown.count('\n'), 3);
     }
 
     void folderUsage()

@@ -1,10 +1,8 @@
 // DeviceLibrary against the project's D2XX simulator: binding and its messages, the
 // wrappers with an empty entry point, and which interface OpenInterface opens and how.
-#include "scriptedprompts.h"
 #include "usbsimulator.h"
 #include "usbtool/devicelibrary.h"
 
-#include <QThread>
 #include <QtTest>
 
 #include <functional>
@@ -14,8 +12,8 @@ using testsupport::UsbSimulator;
 
 namespace {
 
-// The tool's side: its prompts and library. The simulated devices open once at a time and
-// these tests share one simulator, so whatever is left open is closed at the end.
+// The tool's side: its library. The simulated devices open once at a time and these tests
+// share one simulator, so whatever is left open is closed at the end.
 struct Tool
 {
     ~Tool()
@@ -23,25 +21,12 @@ struct Tool
         if (lib.handle())
             lib.close();
     }
-    ScriptedPrompts prompts;
-    DeviceLibrary lib{prompts};
+    DeviceLibrary lib;
 };
 
-using WrapperCall = std::function<d2xx::FT_STATUS(DeviceLibrary &)>;
+using WrapperCall = std::function<DeviceStatus(DeviceLibrary &)>;
 
 const QString NoDevice = QStringLiteral("No USB Device Connected or Device Error!");
-
-QStringList messages(const ScriptedPrompts &prompts)
-{
-    QStringList texts;
-    for (const PromptCall &c : prompts.calls) {
-        if (c.kind == PromptCall::Message && c.title.isEmpty() && c.buttons == PromptButtons::Ok)
-            texts << c.text;
-        else
-            texts << QStringLiteral("unexpected prompt: ") + c.text + QLatin1Char('/') + c.title;
-    }
-    return texts;
-}
 
 } // namespace
 
@@ -56,24 +41,24 @@ private slots:
         const QString library = sim.path(QStringLiteral("nothing-here.so"));
         qputenv("ZELVAR71_D2XX", QFile::encodeName(library));
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
-        lib.BindDeviceLibrary();
-        QVERIFY(!lib.isLoaded());
         const QString lookedFor = QStringLiteral("Looked for the file named by ZELVAR71_D2XX: %1.").arg(library);
-        QCOMPARE(messages(prompts),
+        QCOMPARE(lib.BindDeviceLibrary(),
                  QStringList{QStringLiteral("Error:Can't Load ft8u245.dll,Please Install Driver\n") + lookedFor});
+        QVERIFY(!lib.isLoaded());
 
         // A command asks first and is told once; the calls it makes say nothing more.
-        prompts.calls.clear();
-        QVERIFY(!lib.requireLibrary());
-        lib.CloseInterface();
-        lib.OpenInterface(StickBitRate);
-        d2xx::DWORD written = 0;
-        QCOMPARE(lib.write("ab", 2, &written), d2xx::FT_STATUS(1));
-        QCOMPARE(messages(prompts),
+        const DeviceStatus required = lib.requireLibrary();
+        QCOMPARE(required.status, EntryPointMissing);
+        QCOMPARE(required.messages,
                  QStringList{QStringLiteral("No USB driver is loaded: install it, then start Zelvar71Save again!\n")
                              + lookedFor});
+        QStringList more = lib.CloseInterface().messages;
+        more << lib.OpenInterface(StickBitRate).messages;
+        d2xx::DWORD written = 0;
+        const DeviceStatus wrote = lib.write("ab", 2, &written);
+        QCOMPARE(wrote.status, d2xx::FT_STATUS(1));
+        QCOMPARE(more + wrote.messages, QStringList());
     }
 
     void withoutZelvar71D2xxTheLibraryPathIsSearched()
@@ -129,15 +114,13 @@ private slots:
         // A library that exists but has none of the names.
         qputenv("ZELVAR71_D2XX", "libm.so.6");
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
-        lib.BindDeviceLibrary();
-        QVERIFY(lib.isLoaded());
         // Resolution stops at the first name.
-        QCOMPARE(messages(prompts), QStringList{QStringLiteral("Error:Can't Find FT_ListDevices")});
-        prompts.calls.clear();
-        QCOMPARE(call(lib), d2xx::FT_STATUS(1));
-        QCOMPARE(messages(prompts), QStringList{message});
+        QCOMPARE(lib.BindDeviceLibrary(), QStringList{QStringLiteral("Error:Can't Find FT_ListDevices")});
+        QVERIFY(lib.isLoaded());
+        const DeviceStatus called = call(lib);
+        QCOMPARE(called.status, d2xx::FT_STATUS(1));
+        QCOMPARE(called.messages, QStringList{message});
     }
 
     void libraryWithoutGetStatusIsReportedOnceAndStillWorks()
@@ -145,28 +128,24 @@ private slots:
         UsbSimulator sim(ZELVAR71_D2XX_SIM_NOSTATUS);
         sim.setDevices("kzt_dmx20");
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
-        lib.BindDeviceLibrary();
-        QCOMPARE(messages(prompts), QStringList{QStringLiteral("Error:Can't Find FT_GetStatus")});
-        prompts.calls.clear();
-        lib.CloseInterface();
-        lib.OpenInterface(StickBitRate);
+        QCOMPARE(lib.BindDeviceLibrary(), QStringList{QStringLiteral("Error:Can't Find FT_GetStatus")});
+        QStringList more = lib.CloseInterface().messages;
+        more << lib.OpenInterface(StickBitRate).messages;
         d2xx::DWORD written = 0;
-        QCOMPARE(lib.write("\x0a\xa1", 2, &written), d2xx::FT_OK);
+        const DeviceStatus wrote = lib.write("\x0a\xa1", 2, &written);
+        QCOMPARE(wrote.status, d2xx::FT_OK);
         QCOMPARE(written, d2xx::DWORD(2));
-        QVERIFY(prompts.calls.isEmpty());
+        QCOMPARE(more + wrote.messages, QStringList());
     }
 
     void completeLibraryBindsSilently()
     {
         UsbSimulator sim;
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
-        lib.BindDeviceLibrary();
+        QCOMPARE(lib.BindDeviceLibrary(), QStringList());
         QVERIFY(lib.isLoaded());
-        QVERIFY(prompts.calls.isEmpty());
         QVERIFY(sim.journal().isEmpty()); // binding calls nothing
     }
 
@@ -174,21 +153,19 @@ private slots:
     {
         UsbSimulator sim;
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        lib.OpenInterface(LinkBitRate);
-        QCOMPARE(messages(prompts), QStringList{NoDevice});
+        const DeviceStatus opened = lib.OpenInterface(LinkBitRate);
+        QCOMPARE(opened.status, d2xx::FT_DEVICE_NOT_FOUND);
+        QCOMPARE(opened.messages, QStringList{NoDevice});
         QCOMPARE(sim.calls(), QStringList{QStringLiteral("FT_ListDevices number = 0 0")});
         QCOMPARE(lib.handle(), nullptr);
 
         // A count that cannot be had counts as none.
         sim.clearJournal();
-        prompts.calls.clear();
         sim.setDevices("kzt_dmx20");
         sim.setFaults("count");
-        lib.OpenInterface(StickBitRate);
-        QCOMPARE(messages(prompts), QStringList{NoDevice});
+        QCOMPARE(lib.OpenInterface(StickBitRate).messages, QStringList{NoDevice});
         QCOMPARE(sim.calls(), QStringList{QStringLiteral("FT_ListDevices number = 4")});
     }
 
@@ -197,11 +174,9 @@ private slots:
         UsbSimulator sim;
         sim.setDevices("FT232R USB UART,kzt_dmx2,KZT_DMX20,kzt_usb_dmx ");
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        lib.OpenInterface(StickBitRate);
-        QCOMPARE(messages(prompts), QStringList{NoDevice});
+        QCOMPARE(lib.OpenInterface(StickBitRate).messages, QStringList{NoDevice});
         QCOMPARE(sim.calls(), (QStringList{
                                   QStringLiteral("FT_ListDevices number = 0 4"),
                                   QStringLiteral("FT_ListDevices index 0 40000002 = 0 \"FT232R USB UART\""),
@@ -224,11 +199,11 @@ private slots:
         UsbSimulator sim;
         sim.setDevices("kzt_dmx20");
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        lib.OpenInterface(bitRate);
-        QVERIFY(prompts.calls.isEmpty());
+        const DeviceStatus opened = lib.OpenInterface(bitRate);
+        QCOMPARE(opened.status, d2xx::FT_OK);
+        QCOMPARE(opened.messages, QStringList());
         QVERIFY(lib.handle() != nullptr);
         QCOMPARE(sim.calls(), (QStringList{
                                   QStringLiteral("FT_ListDevices number = 0 1"),
@@ -243,11 +218,11 @@ private slots:
         UsbSimulator sim;
         sim.setDevices("kzt_usb_dmx");
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        lib.OpenInterface(LinkBitRate);
-        QVERIFY(prompts.calls.isEmpty());
+        const DeviceStatus opened = lib.OpenInterface(LinkBitRate);
+        QCOMPARE(opened.status, d2xx::FT_OK);
+        QCOMPARE(opened.messages, QStringList());
         QCOMPARE(sim.calls(), (QStringList{
                                   QStringLiteral("FT_ListDevices number = 0 1"),
                                   QStringLiteral("FT_ListDevices index 0 40000002 = 0 \"kzt_usb_dmx\""),
@@ -286,11 +261,9 @@ private slots:
         sim.setDevices(devices);
         sim.setFaults(faults);
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        lib.OpenInterface(LinkBitRate);
-        QVERIFY(prompts.calls.isEmpty());
+        QCOMPARE(lib.OpenInterface(LinkBitRate).messages, QStringList());
         const QStringList opens = sim.calls().filter(QStringLiteral("FT_OpenEx")).filter(QStringLiteral("= 0"));
         QCOMPARE(opens.size(), 1);
         QVERIFY2(opens.first().endsWith(opened), qPrintable(opens.first()));
@@ -304,11 +277,9 @@ private slots:
         sim.setDevices("kzt_usb_dmx,kzt_dmx20");
         sim.setFaults("0:flow");
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        lib.OpenInterface(LinkBitRate);
-        QVERIFY(prompts.calls.isEmpty());
+        QCOMPARE(lib.OpenInterface(LinkBitRate).messages, QStringList());
         QCOMPARE(sim.calls(), (QStringList{
                                   QStringLiteral("FT_ListDevices number = 0 2"),
                                   QStringLiteral("FT_ListDevices index 0 40000002 = 0 \"kzt_usb_dmx\""),
@@ -327,8 +298,7 @@ private slots:
         sim.setDevices("kzt_usb_dmx");
         sim.setFaults("flow");
         lib.CloseInterface();
-        lib.OpenInterface(LinkBitRate);
-        QCOMPARE(messages(prompts), QStringList{NoDevice});
+        QCOMPARE(lib.OpenInterface(LinkBitRate).messages, QStringList{NoDevice});
         QCOMPARE(sim.count(QStringLiteral("FT_Close dev0 = 0")), 1);
         QCOMPARE(lib.handle(), nullptr);
     }
@@ -339,13 +309,13 @@ private slots:
         sim.setDevices("kzt_usb_dmx");
         sim.setFaults("timeouts");
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        lib.OpenInterface(LinkBitRate);
-        QCOMPARE(messages(prompts), QStringList{QStringLiteral("SetFlowControl is Error")});
+        const DeviceStatus opened = lib.OpenInterface(LinkBitRate);
+        QCOMPARE(opened.status, d2xx::FT_OK);
+        QCOMPARE(opened.messages, QStringList{QStringLiteral("SetFlowControl is Error")});
         d2xx::DWORD written = 0;
-        QCOMPARE(lib.write("\x01\x02\x03", 3, &written), d2xx::FT_OK);
+        QCOMPARE(lib.write("\x01\x02\x03", 3, &written).status, d2xx::FT_OK);
         QCOMPARE(sim.calls().last(), QStringLiteral("FT_Write dev0 3 = 0 3"));
         QCOMPARE(sim.writes().last(), QByteArray("\x01\x02\x03"));
     }
@@ -355,14 +325,13 @@ private slots:
         UsbSimulator sim;
         sim.setDevices("kzt_dmx20");
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        lib.CloseInterface();
-        lib.OpenInterface(StickBitRate);
-        lib.CloseInterface();
-        lib.CloseInterface();
-        QVERIFY(prompts.calls.isEmpty());
+        QStringList messages = lib.CloseInterface().messages;
+        messages << lib.OpenInterface(StickBitRate).messages;
+        messages << lib.CloseInterface().messages;
+        messages << lib.CloseInterface().messages;
+        QCOMPARE(messages, QStringList());
         const QStringList closes = sim.calls().filter(QStringLiteral("FT_Close"));
         QCOMPARE(closes, (QStringList{QStringLiteral("FT_Close - = 1"), QStringLiteral("FT_Close dev0 = 0"),
                                       QStringLiteral("FT_Close - = 1")}));
@@ -377,58 +346,26 @@ private slots:
         sim.setDevices("kzt_usb_dmx");
         sim.setFaults("write@2");
         Tool tool;
-        ScriptedPrompts &prompts = tool.prompts;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        lib.OpenInterface(LinkBitRate);
+        QStringList messages = lib.OpenInterface(LinkBitRate).messages;
+        const auto status = [&messages](const DeviceStatus &done) {
+            messages << done.messages;
+            return done.status;
+        };
         d2xx::DWORD written = 0;
-        QCOMPARE(lib.write("ab", 2, &written), d2xx::FT_OK);
-        QCOMPARE(lib.write("cd", 2, &written), d2xx::FT_IO_ERROR);
+        QCOMPARE(status(lib.write("ab", 2, &written)), d2xx::FT_OK);
+        QCOMPARE(status(lib.write("cd", 2, &written)), d2xx::FT_IO_ERROR);
         QCOMPARE(written, d2xx::DWORD(0));
-        QCOMPARE(lib.raiseRts(), d2xx::FT_OK);
-        QCOMPARE(lib.lowerRts(), d2xx::FT_OK);
-        QCOMPARE(lib.setBitRate(1000000), d2xx::FT_OK);
+        QCOMPARE(status(lib.raiseRts()), d2xx::FT_OK);
+        QCOMPARE(status(lib.lowerRts()), d2xx::FT_OK);
+        QCOMPARE(status(lib.setBitRate(1000000)), d2xx::FT_OK);
         const QStringList calls = sim.calls();
         QCOMPARE(calls.mid(calls.size() - 5),
                  (QStringList{QStringLiteral("FT_Write dev0 2 = 0 2"), QStringLiteral("FT_Write dev0 2 = 4 0"),
                               QStringLiteral("FT_SetRts dev0 = 0"), QStringLiteral("FT_ClrRts dev0 = 0"),
                               QStringLiteral("FT_SetBaudRate dev0 1000000 = 0")}));
-        QVERIFY(prompts.calls.isEmpty());
-    }
-
-    void messageFromAWorkerThreadOpensOnTheApplicationThread()
-    {
-        UsbSimulator sim;
-        // A library that loads but has none of the names: its wrappers have their messages.
-        qputenv("ZELVAR71_D2XX", "libm.so.6");
-        QThread *shownOn = nullptr;
-        struct ThreadRecorder : ScriptedPrompts
-        {
-            QThread **shownOn;
-            zelvar::PromptAnswer message(QWidget *w, const QString &t, const QString &ti,
-                                         zelvar::PromptButtons b) override
-            {
-                *shownOn = QThread::currentThread();
-                return ScriptedPrompts::message(w, t, ti, b);
-            }
-        } recorder;
-        recorder.shownOn = &shownOn;
-        DeviceLibrary workerLib(recorder);
-        workerLib.BindDeviceLibrary();
-        recorder.calls.clear();
-
-        d2xx::FT_STATUS status = 0;
-        QThread *worker = QThread::create([&] {
-            char buffer[4];
-            d2xx::DWORD received = 0;
-            status = workerLib.read(buffer, 4, &received);
-        });
-        worker->start();
-        QVERIFY(QTest::qWaitFor([&] { return worker->isFinished(); }, 10000));
-        delete worker;
-        QCOMPARE(status, d2xx::FT_STATUS(1));
-        QCOMPARE(messages(recorder), QStringList{QStringLiteral("FT_Read is not valid!")});
-        QCOMPARE(shownOn, QThread::currentThread());
+        QCOMPARE(messages, QStringList());
     }
 };
 

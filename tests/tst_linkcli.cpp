@@ -80,6 +80,17 @@ private slots:
         QVERIFY2(run.err.endsWith(".so.\nzelvar71-cli: link send: no USB driver is loaded\n"), run.err.constData());
         QCOMPARE(run.err.count('\n'), 3);
 
+        // A library without the names: each call that finds none says so, in order.
+        qputenv("ZELVAR71_D2XX", "libm.so.6");
+        const QByteArray opening("Error:Can't Find FT_ListDevices\nFT_Close is not valid!\n"
+                                 "FT_ListDevices is not valid!\nNo USB Device Connected or Device Error!\n");
+        run = link({QStringLiteral("send"), show});
+        QCOMPARE(run.err, opening + "FT_ClrRts is not valid!\nFT_Write is not valid!\nFT_Close is not valid!\n"
+                                    "zelvar71-cli: link send: the interface stopped taking data\n");
+        run = link({QStringLiteral("receive"), sim.path(QStringLiteral("in.bin")), QStringLiteral("0")});
+        QCOMPARE(run.err, opening + "FT_SetRts is not valid!\nFT_Close is not valid!\n"
+                                    "zelvar71-cli: link receive: the interface stopped answering\n");
+
         QCOMPARE(link({QStringLiteral("receive"), show}).exitCode, 2);
         QCOMPARE(link({QStringLiteral("receive"), show, QStringLiteral("soon")}).exitCode, 2);
         QCOMPARE(link({QStringLiteral("send")}).exitCode, 2);

@@ -2,7 +2,6 @@
 // and block sizes on the wire, RTS around each read, what the window is told and on which
 // thread, cancel, and the ends by failure.
 #include "recordingpanel.h"
-#include "scriptedprompts.h"
 #include "testsupport.h"
 #include "usbsimulator.h"
 #include "usbtool/devicelibrary.h"
@@ -13,6 +12,8 @@
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
+
+#include <dlfcn.h>
 
 using namespace zelvar;
 using testsupport::UsbSimulator;
@@ -42,7 +43,7 @@ protected:
 // A tool session with one link attached: the simulator, the bound library, the commands.
 struct Session
 {
-    explicit Session(const QByteArray &devices = "kzt_usb_dmx") : device(prompts), commands(device, panel)
+    explicit Session(const QByteArray &devices = "kzt_usb_dmx") : commands(device, panel)
     {
         sim.setDevices(devices);
         out = sim.path(QStringLiteral("to-controller.bin"));
@@ -83,16 +84,7 @@ struct Session
         return sizes;
     }
 
-    QStringList toolMessages() const
-    {
-        QStringList texts;
-        for (const PromptCall &c : prompts.calls)
-            texts << c.text;
-        return texts;
-    }
-
     UsbSimulator sim;
-    ScriptedPrompts prompts;
     DeviceLibrary device;
     LinkRecordingPanel panel;
     LinkCommands commands;
@@ -173,7 +165,7 @@ private slots:
                               Complete, QStringLiteral("position 0")}));
         // The worker touched nothing of the window: every report ran on this thread.
         QCOMPARE(s.panel.threads, QSet<QThread *>{QThread::currentThread()});
-        QVERIFY(s.toolMessages().isEmpty());
+        QVERIFY(s.panel.messages().isEmpty());
         // The interface stays open after the transfer.
         QCOMPARE(s.sim.count(QStringLiteral("FT_Close dev0")), 0);
     }
@@ -392,6 +384,45 @@ private slots:
         QTest::newRow("receive") << false;
     }
 
+    void aMessageOfTheWorkerHoldsItUntilTheBoxIsClosed()
+    {
+        // A box that stays open a while and, as a modal box does, lets the window's events run.
+        struct SlowBoxPanel : LinkRecordingPanel
+        {
+            void showMessage(const QString &text) override
+            {
+                LinkRecordingPanel::showMessage(text);
+                QTest::qWait(100);
+                note(QStringLiteral("closed"));
+            }
+        } panel;
+        UsbSimulator sim;
+        sim.setDevices("kzt_usb_dmx");
+        sim.setLinkFiles(sim.path(QStringLiteral("out.bin")), sim.path(QStringLiteral("in.bin")));
+        DeviceLibrary device;
+        void *library = dlopen(ZELVAR71_D2XX_SIM, RTLD_NOW | RTLD_LOCAL);
+        QVERIFY(library);
+        QCOMPARE(device.BindEntryPoints([library](const char *name) -> void * {
+            return QByteArray(name) == "FT_SetRts" ? nullptr : dlsym(library, name);
+        }),
+                 QStringList{QStringLiteral("Error:Can't Find FT_SetRts")});
+        LinkCommands commands(device, panel);
+        const QString file = sim.path(QStringLiteral("received.bin"));
+        panel.chosenPaths << file;
+        QSignalSpy finished(&commands, &LinkCommands::transferFinished);
+        commands.receiveFile();
+        QVERIFY(finished.wait(20000));
+        const QString first = QStringLiteral("message FT_SetRts is not valid!");
+        const QStringList tail = panel.events.mid(panel.events.indexOf(first));
+        QCOMPARE(tail, (QStringList{first, QStringLiteral("closed"), Idle,
+                                    Complete, QStringLiteral("position 0"),
+                                    QStringLiteral("message Receive stopped: the interface failed before any data "
+                                                   "came. received.bin is unchanged!"),
+                                    QStringLiteral("closed")}));
+        QCOMPARE(panel.threads, QSet<QThread *>{QThread::currentThread()});
+        device.CloseInterface();
+    }
+
     void withoutAnInterfaceOnlyTheInterfaceMessageIsShown()
     {
         QFETCH(bool, send);
@@ -405,8 +436,7 @@ private slots:
             s.commands.receiveFile();
         const LinkResult result = s.finish();
         QCOMPARE(result.end, LinkResult::End::LinkFailed);
-        QCOMPARE(s.toolMessages(), QStringList{QStringLiteral("No USB Device Connected or Device Error!")});
-        QVERIFY(s.panel.messages().isEmpty());
+        QCOMPARE(s.panel.messages(), QStringList{QStringLiteral("message No USB Device Connected or Device Error!")});
         QCOMPARE(s.panel.events.at(s.panel.events.size() - 2), Complete);
         QCOMPARE(s.panel.events.last(), QStringLiteral("position 0"));
         // Nothing came: the chosen file is left as it was.
@@ -521,13 +551,13 @@ private slots:
         Session s;
         s.sim.setLinkPaced(true);
         s.device.OpenInterface(LinkBitRate);
-        QCOMPARE(s.device.setTimeouts(500, 100), d2xx::FT_OK);
+        QCOMPARE(s.device.setTimeouts(500, 100).status, d2xx::FT_OK);
         const QByteArray block = pattern(510);
         d2xx::DWORD written = 0;
-        QCOMPARE(s.device.write(block.constData(), 510, &written), d2xx::FT_OK);
+        QCOMPARE(s.device.write(block.constData(), 510, &written).status, d2xx::FT_OK);
         QCOMPARE(written, d2xx::DWORD(349));
-        QCOMPARE(s.device.setDataFormat(d2xx::FT_BITS_8, 0, d2xx::FT_PARITY_NONE), d2xx::FT_OK);
-        QCOMPARE(s.device.write(block.constData(), 510, &written), d2xx::FT_OK);
+        QCOMPARE(s.device.setDataFormat(d2xx::FT_BITS_8, 0, d2xx::FT_PARITY_NONE).status, d2xx::FT_OK);
+        QCOMPARE(s.device.write(block.constData(), 510, &written).status, d2xx::FT_OK);
         QCOMPARE(written, d2xx::DWORD(384));
         QCOMPARE(testsupport::readAll(s.out), block.left(349) + block.left(384));
     }

@@ -8,9 +8,9 @@
 #include "channames/channelnamefiles.h"
 #include "downloadset/downloadsetfile.h"
 #include "fixture/zfffile.h"
+#include "fixtureimport/importlibrary.h"
+#include "fixtureimport/importtext.h"
 #include "qxfimport/qxfconversion.h"
-#include "qxfimport/qxflibrary.h"
-#include "qxfimport/qxftext.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -68,11 +68,9 @@ QStringList stepTexts(const FixtureProfile &p, int channel)
     QStringList texts;
     for (int s = 1; s <= p.channels[size_t(channel - 1)].stepCount; ++s) {
         const StepRecord &r = p.steps[size_t(FixtureProfile::slotOf(channel, s))];
-        texts << QStringLiteral("%1 %2 %3 %4")
-                     .arg(withoutTrailingBlanks(r.name.text()))
-                     .arg(r.fromDmx)
-                     .arg(r.toDmx)
-                     .arg(r.stepDmx);
+        // The name is no format: a "%" in it stays as it is.
+        texts << withoutTrailingBlanks(r.name.text())
+                + QStringLiteral(" %1 %2 %3").arg(r.fromDmx).arg(r.toDmx).arg(r.stepDmx);
     }
     return texts;
 }
@@ -564,7 +562,17 @@ private slots:
                              "40 49 Red 100% Green 0%"})})
             << 0 << 1
             << QStringList{"Gobo 1 0 9 4", "Gobo 1b 10 19 14", "Gobo 1c 20 29 24", "Red 100% 30 39 34",
-                           "Red 100b 40 49 44"};
+                           "Rd 100%b 40 49 44"};
+        // The room for the suffix comes from the words, never from a number: only a name
+        // of digits alone loses one.
+        QTest::newRow("a suffix keeps the numbers")
+            << qxfsamples::oneMode("Colours", {qxfsamples::channelWith(
+                   "Colours", {"0 9 Blue 104", "10 19 Blue 104", "20 29 Blue 104", "30 39 Col 1234", "40 49 Col 1234",
+                               "50 59 Rainbows", "60 69 Rainbows", "70 79 12345678", "80 89 12345678"})})
+            << 0 << 1
+            << QStringList{"Blue 104 0 9 4",   "Blu 104b 10 19 14", "Blu 104c 20 29 24",
+                           "Col 1234 30 39 34", "Cl 1234b 40 49 44", "Rainbows 50 59 54",
+                           "Rainbws2 60 69 64", "12345678 70 79 74", "1234567b 80 89 84"};
         QTest::newRow("one step a channel") << qxfsamples::dimmer() << 0 << 1 << QStringList{"Int 0 255 127"};
         QTest::newRow("no valid capability") << qxfsamples::noValidCapability() << 0 << 1
                                              << QStringList{"Macro 0 255 127"};
@@ -802,19 +810,20 @@ private slots:
     // breaks inside a cell would break the columns and become blanks.
     void reportText()
     {
-        const QVector<QxfReportRow> rows{
-            {"Acme/Spot.qxf", "Standard", "Acme/Spot-Standard.zff", "Physical data is not kept.; Note two"},
-            {"Acme/Big.qxf", "Extended", QString(), "17 channels; a profile holds at most 16"},
-            {"Acme/Odd\tname.qxf", "Mode\r\n2", QString(), "line\nbreak"},
-            {"broken.qxf", QString(), QString(), "not well-formed XML"},
+        const QVector<ImportReportRow> rows{
+            {"Acme/Spot.qxf", "Standard", "Acme/Spot-Standard.zff", "Physical data is not kept.; Note two", "QLC+"},
+            {"Acme/Big.qxf", "Extended", QString(), "17 channels; a profile holds at most 16", "QLC+"},
+            {"Acme/Odd\tname.qxf", "Mode\r\n2", QString(), "line\nbreak", "QLC+"},
+            {"broken.gdtf", QString(), QString(), "not well-formed XML", "GDTF"},
         };
-        QCOMPARE(QxfReportText(rows), QByteArray("source\tmode\tprofile\tnote\n"
-                                                 "Acme/Spot.qxf\tStandard\tAcme/Spot-Standard.zff\tPhysical data is "
-                                                 "not kept.; Note two\n"
-                                                 "Acme/Big.qxf\tExtended\t\t17 channels; a profile holds at most 16\n"
-                                                 "Acme/Odd name.qxf\tMode  2\t\tline break\n"
-                                                 "broken.qxf\t\t\tnot well-formed XML\n"));
-        QCOMPARE(QxfReportText({}), QByteArray("source\tmode\tprofile\tnote\n"));
+        QCOMPARE(ImportReportText(rows), QByteArray("source\tmode\tprofile\tnote\tkind\n"
+                                                    "Acme/Spot.qxf\tStandard\tAcme/Spot-Standard.zff\tPhysical data "
+                                                    "is not kept.; Note two\tQLC+\n"
+                                                    "Acme/Big.qxf\tExtended\t\t17 channels; a profile holds at most "
+                                                    "16\tQLC+\n"
+                                                    "Acme/Odd name.qxf\tMode  2\t\tline break\tQLC+\n"
+                                                    "broken.gdtf\t\t\tnot well-formed XML\tGDTF\n"));
+        QCOMPARE(ImportReportText({}), QByteArray("source\tmode\tprofile\tnote\tkind\n"));
     }
 };
 

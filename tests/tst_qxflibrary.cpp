@@ -7,7 +7,9 @@
 #include "channames/channelnamefiles.h"
 #include "downloadset/downloadsetfile.h"
 #include "fixture/zfffile.h"
-#include "qxfimport/qxflibrary.h"
+#include "fixtureimport/importlibrary.h"
+#include "qxfimport/qxfconversion.h"
+#include "qxfimport/qxfkind.h"
 
 #include <QDirIterator>
 #include <QHash>
@@ -34,12 +36,13 @@ private slots:
     void wholeLibrary()
     {
         QTemporaryDir out;
-        QxfLibraryConversion conversion;
+        ImportLibraryConversion conversion;
         ChannelNameTable start;
         start.LoadDefaultNames();
         int lastDone = -1;
         int total = -1;
-        QVERIFY(ConvertQxfLibrary(installedQxfLibrary(), out.path(), start, conversion, [&](int done, int all) {
+        QVERIFY(ConvertImportLibrary(installedQxfLibrary(), out.path(), start, {&QxfImportKind()}, conversion,
+                                     [&](int done, int all) {
             QVERIFY(done >= lastDone);
             lastDone = done;
             total = all;
@@ -50,14 +53,12 @@ private slots:
         QVERIFY2(conversion.notWritten.isEmpty(), qPrintable(conversion.notWritten.join(QLatin1Char('\n'))));
         QVERIFY(conversion.converted > 0);
         int refused = 0;
-        for (auto it = conversion.refused.cbegin(); it != conversion.refused.cend(); ++it) {
-            if (it.key() != QxfModeProblem::NoModes)
-                refused += it.value();
-        }
+        for (const int count : std::as_const(conversion.refused))
+            refused += count;
         QCOMPARE(conversion.converted + refused, conversion.modes);
         QCOMPARE(conversion.written.size(), conversion.converted);
         QCOMPARE(QSet<QString>(conversion.written.cbegin(), conversion.written.cend()).size(), conversion.converted);
-        qInfo("%s", qPrintable(QxfLibrarySummary(conversion)));
+        qInfo("%s", qPrintable(ImportLibrarySummary(conversion)));
 
         // The table written beside the profiles: the built-in names untouched, the added
         // names in the entries from 59 on.
@@ -70,7 +71,7 @@ private slots:
             QVERIFY2(written.findName(added) >= BuiltInNameCount, qPrintable(added));
 
         QHash<QString, QString> modelOfName; // manufacturer and fixture name -> model
-        for (const QxfLibraryProfile &made : std::as_const(conversion.profiles)) {
+        for (const ImportLibraryProfile &made : std::as_const(conversion.profiles)) {
             FixtureProfile p;
             const Outcome read = ReadProfile(made.path, p);
             QVERIFY2(read, qPrintable(made.path + QLatin1String(": ") + read.reason()));
@@ -116,15 +117,16 @@ private slots:
         }
 
         // The report: a header and a row a mode, with the profile where one was written.
-        QFile report(out.filePath(qxfReportFileName()));
+        QFile report(out.filePath(importReportFileName()));
         QVERIFY(report.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(report.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.value(0), QStringLiteral("source\tmode\tprofile\tnote"));
+        QCOMPARE(lines.value(0), QStringLiteral("source\tmode\tprofile\tnote\tkind"));
         QCOMPARE(lines.size() - 1, conversion.modes);
         int withProfile = 0;
         for (const QString &line : lines.mid(1)) {
             const QStringList cells = line.split(QLatin1Char('\t'));
-            QCOMPARE(cells.size(), 4);
+            QCOMPARE(cells.size(), 5);
+            QCOMPARE(cells.at(4), QStringLiteral("QLC+"));
             if (!cells.at(2).isEmpty()) {
                 QVERIFY2(QFileInfo::exists(out.filePath(cells.at(2))), qPrintable(line));
                 ++withProfile;

@@ -105,6 +105,21 @@ private slots:
                      .arg(library));
     }
 
+    void libraryWithoutEntryPointsIsToldCallByCall()
+    {
+        UsbSimulator sim;
+        qputenv("ZELVAR71_D2XX", "libm.so.6"); // loads, but has none of the names
+        const CliRun run = stick({QStringLiteral("list")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QByteArray("Error:Can't Find FT_ListDevices\n"
+                                     "FT_Close is not valid!\n"
+                                     "FT_ListDevices is not valid!\n"
+                                     "No USB Device Connected or Device Error!\n"
+                                     "FT_Write is not valid!\n"
+                                     "FT_ClrRts is not valid!\n"
+                                     "zelvar71-cli: stick list: no USB interface is open\n"));
+    }
+
     void writeOfAFileThatIsNotThereTouchesNothing()
     {
         UsbSimulator sim;

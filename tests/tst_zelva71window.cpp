@@ -111,7 +111,7 @@ private slots:
             entries << action->text() + QLatin1Char(' ') + action->shortcut().toString();
             QCOMPARE(action->shortcutContext(), Qt::WidgetWithChildrenShortcut);
         }
-        QCOMPARE(entries, (QStringList{"&New Fixture Ctrl+N", "&Open Fixture Ctrl+O", "&Import QLC+ Fixture... Ctrl+I",
+        QCOMPARE(entries, (QStringList{"&New Fixture Ctrl+N", "&Open Fixture Ctrl+O", "&Import Fixture... Ctrl+I",
                                        "&Save Fixture Ctrl+S", "-", "&Return Ctrl+R", "&Exit Ctrl+E"}));
     }
 

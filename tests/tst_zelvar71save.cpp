@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <dlfcn.h>
+
 #include <memory>
 
 using namespace zelvar;
@@ -122,6 +124,61 @@ struct Tool
     QString out;
     QString in;
 };
+
+// Answers every question with OK and every file dialog with a file of the session's own,
+// and records all of them in one list, in the order they came.
+struct SessionPrompts : ScriptedPrompts
+{
+    QString folder;
+    QStringList seen;
+
+    zelvar::PromptAnswer message(QWidget *parent, const QString &text, const QString &title,
+                                 zelvar::PromptButtons buttons) override
+    {
+        ScriptedPrompts::message(parent, text, title, buttons);
+        seen << (buttons == PromptButtons::Ok ? QStringLiteral("box ") : QStringLiteral("ask ")) + text;
+        return PromptAnswer::Ok;
+    }
+    QString openFile(QWidget *, const zelvar::FileDialogRequest &request) override
+    {
+        seen << QStringLiteral("open ") + request.title;
+        return folder + QStringLiteral("/outgoing.bin");
+    }
+    QString saveFile(QWidget *, const zelvar::FileDialogRequest &request) override
+    {
+        seen << QStringLiteral("save ") + request.title;
+        return folder + (request.title == QLatin1String("Receive file") ? QStringLiteral("/received.bin")
+                                                                           : QStringLiteral("/from-stick.bin"));
+    }
+};
+
+// The short forms of everyCommandTellsWhatWentWrongInOrder's rows, spelled out as
+// SessionPrompts records them; "[text]" is a box with that text.
+QStringList spelledOut(const QString &told)
+{
+    static const QHash<QString, QString> words{
+        {QStringLiteral("nodevice"), QStringLiteral("box No USB Device Connected or Device Error!")},
+        {QStringLiteral("save"), QStringLiteral("save Send file")},
+        {QStringLiteral("open"), QStringLiteral("open Send file")},
+        {QStringLiteral("receive"), QStringLiteral("save Receive file")},
+        {QStringLiteral("delete?"), QStringLiteral("ask Delete outgoing.bin from the stick?")},
+        {QStringLiteral("format?"), QStringLiteral("ask Every file on the stick will be erased. Format the stick?")},
+    };
+    QStringList out;
+    static const QRegularExpression item(QStringLiteral(R"(\[[^\]]*\]|\S+)"));
+    for (auto it = item.globalMatch(told); it.hasNext();) {
+        const QString w = it.next().captured();
+        if (w.startsWith(QLatin1Char('[')))
+            out << QStringLiteral("box ") + w.mid(1, w.size() - 2);
+        else if (w.startsWith(QLatin1String("find:")))
+            out << QStringLiteral("box Error:Can't Find FT_") + w.mid(5);
+        else if (w.endsWith(QLatin1Char('!')))
+            out << QStringLiteral("box FT_%1 is not valid!").arg(w.chopped(1));
+        else
+            out << words.value(w, QStringLiteral("unknown word ") + w);
+    }
+    return out;
+}
 
 QRect placeIn(const QWidget *widget, const QWidget *dialog)
 {
@@ -672,6 +729,123 @@ private slots:
             QCOMPARE(call.title, QString());
         }
         QVERIFY(!dialog.linkCommands().isRunning());
+    }
+
+    // What the user is told, and asked, in one session of every command: the library's
+    // messages and the dialog's own, in the order they come. In `told`, "Close!" stands for
+    // "FT_Close is not valid!", "find:Read" for "Error:Can't Find FT_Read", "nodevice" for
+    // "No USB Device Connected or Device Error!", "save", "open" and "receive" for the file
+    // dialogs "Send file" and "Receive file", "delete?" and "format?" for the questions.
+    void everyCommandTellsWhatWentWrongInOrder_data()
+    {
+        QTest::addColumn<QByteArray>("firstMissing"); // the first entry point the library lacks
+        QTest::addColumn<QByteArray>("faults");
+        QTest::addColumn<bool>("devices");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("complete") << QByteArray() << QByteArray() << true
+                                  << "save open delete? format? open receive";
+        QTest::newRow("no devices") << QByteArray() << QByteArray() << false
+                                    << "nodevice open nodevice format? nodevice nodevice open nodevice receive";
+        QTest::newRow("timeouts fail") << QByteArray() << QByteArray("timeouts") << true
+                                       << "save open delete? format? [SetFlowControl is Error] open "
+                                          "[SetFlowControl is Error] receive";
+        QTest::newRow("no FT_ListDevices")
+            << QByteArray("FT_ListDevices") << QByteArray() << true
+            << "find:ListDevices Close! ListDevices! nodevice Write! ClrRts! Close! open Close! ListDevices! nodevice "
+               "Write! Close! format? Close! ListDevices! nodevice Write! Close! ListDevices! nodevice open ClrRts! "
+               "Write! Close! ListDevices! nodevice receive SetRts! Close!";
+        QTest::newRow("no FT_Read")
+            << QByteArray("FT_Read") << QByteArray() << true
+            << "find:Read Close! OpenEx! nodevice ClrRts! Close! open Close! OpenEx! nodevice Close! format? Close! "
+               "OpenEx! nodevice Close! OpenEx! SetBaudRate! SetDataCharacteristics! SetFlowControl! Close! nodevice "
+               "open ClrRts! Close! OpenEx! SetBaudRate! SetDataCharacteristics! SetFlowControl! Close! nodevice "
+               "receive SetRts! Close!";
+        QTest::newRow("no FT_SetTimeouts")
+            << QByteArray("FT_SetTimeouts") << QByteArray() << true
+            << "find:SetTimeouts SetTimeouts! SetRts! ClrRts! open SetTimeouts! SetRts! ClrRts! SetTimeouts! SetRts! "
+               "ClrRts! format? SetTimeouts! SetRts! ClrRts! [Error!] SetBaudRate! SetDataCharacteristics! "
+               "SetFlowControl! nodevice open ClrRts! SetBaudRate! SetDataCharacteristics! SetFlowControl! nodevice "
+               "receive SetRts!";
+        QTest::newRow("no FT_SetFlowControl")
+            << QByteArray("FT_SetFlowControl") << QByteArray() << true
+            << "find:SetFlowControl SetRts! ClrRts! open SetRts! ClrRts! SetRts! ClrRts! format? SetRts! ClrRts! "
+               "[Error!] SetFlowControl! nodevice open ClrRts! SetFlowControl! nodevice receive SetRts!";
+        QTest::newRow("no FT_SetRts")
+            << QByteArray("FT_SetRts") << QByteArray() << true
+            << "find:SetRts SetRts! ClrRts! open SetRts! ClrRts! SetRts! ClrRts! format? SetRts! ClrRts! [Error!] "
+               "open ClrRts! receive SetRts! "
+               "[Receive stopped: the interface failed before any data came. received.bin is unchanged!]";
+        QTest::newRow("no FT_ClrRts") << QByteArray("FT_ClrRts") << QByteArray() << true
+                                      << "find:ClrRts ClrRts! save ClrRts! ClrRts! open ClrRts! ClrRts! delete? "
+                                         "ClrRts! ClrRts! format? ClrRts! ClrRts! open ClrRts! receive ClrRts!";
+    }
+
+    void everyCommandTellsWhatWentWrongInOrder()
+    {
+        QFETCH(QByteArray, firstMissing);
+        QFETCH(QByteArray, faults);
+        QFETCH(bool, devices);
+        QFETCH(QString, told);
+        UsbSimulator sim;
+        const QByteArray stick = devices ? QByteArray("kzt_dmx20") : QByteArray();
+        const QByteArray link = devices ? QByteArray("kzt_usb_dmx") : QByteArray();
+        sim.setDevices(stick);
+        sim.setFaults(faults);
+        sim.setLinkFiles(sim.path(QStringLiteral("to-controller.bin")), sim.path(QStringLiteral("from-controller.bin")));
+        QVERIFY(testsupport::writeAll(sim.path(QStringLiteral("from-controller.bin")), pattern(300)));
+        QVERIFY(testsupport::writeAll(sim.path(QStringLiteral("outgoing.bin")), pattern(600)));
+        QVERIFY(testsupport::writeAll(sim.stickFile(QStringLiteral("SHOW1.TZK")), pattern(40)));
+        SessionPrompts prompts;
+        prompts.folder = sim.folder();
+        std::unique_ptr<Zelvar71SaveDialog> dialog;
+        if (firstMissing.isEmpty()) {
+            dialog = std::make_unique<Zelvar71SaveDialog>(prompts);
+        } else {
+            // The simulator without `firstMissing`: binding stops there.
+            qputenv("ZELVAR71_D2XX", QFile::encodeName(sim.path(QStringLiteral("no-such-library.so"))));
+            dialog = std::make_unique<Zelvar71SaveDialog>(prompts);
+            void *library = dlopen(ZELVAR71_D2XX_SIM, RTLD_NOW | RTLD_LOCAL);
+            QVERIFY(library);
+            prompts.seen.clear();
+            const QStringList bound
+                = dialog->deviceLibrary().BindEntryPoints([library, firstMissing](const char *name) -> void * {
+                      return firstMissing == name ? nullptr : dlsym(library, name);
+                  });
+            for (const QString &message : bound)
+                dialog->showMessage(message);
+        }
+        dialog->show();
+        const auto click = [&dialog](const char *id) {
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1String(id)), Qt::LeftButton);
+        };
+        const auto selectFirst = [&dialog] {
+            auto *list = dialog->findChild<QListWidget *>(QStringLiteral("1008"));
+            if (list->count() > 0)
+                list->setCurrentRow(0);
+        };
+        const auto waitForFinish = [&dialog] {
+            QSignalSpy finished(&dialog->linkCommands(), &LinkCommands::transferFinished);
+            return !dialog->linkCommands().isRunning() || finished.wait(60000);
+        };
+
+        click("1021"); // Select Pelkom
+        click("1000"); // Dirtory
+        selectFirst();
+        click("1001"); // Read
+        click("1002"); // Writ
+        selectFirst();
+        click("1003"); // DEL
+        click("1004"); // Format
+        sim.setDevices(link);
+        click("1025"); // Select Kiron
+        click("1013"); // Send File
+        QVERIFY(waitForFinish());
+        click("1012"); // Receive File
+        click("1014"); // Cancel Receive
+        QVERIFY(waitForFinish());
+        dialog->close(); // the close box: closes the interface
+        dialog.reset();
+        QCOMPARE(prompts.seen, spelledOut(told));
     }
 
 private:

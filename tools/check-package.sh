@@ -37,7 +37,8 @@ for name in Maintainer Description Section Priority Installed-Size; do
     [ -n "$(field "$name")" ] || fail "no $name field"
 done
 depends=$(field Depends)
-for dependency in libc6 libqt6core6 libqt6widgets6 libqt6serialport6 libftdi1-2 qt6-qpa-plugins fonts-liberation2; do
+for dependency in libc6 libqt6core6 libqt6widgets6 libqt6serialport6 libftdi1-2 libzip4 qt6-qpa-plugins \
+    fonts-liberation2; do
     echo "$depends" | grep -Eq "(^|, )$dependency( |,|$)" || fail "Depends lacks $dependency: $depends"
 done
 [ "$(field Recommends)" = qlcplus-data ] || fail "Recommends is $(field Recommends)"

@@ -9,8 +9,8 @@ seconds=${1:-180}
 tools/install-deps.sh
 tools/build.sh sanitize
 
-for entry in fuzz_readprofile:9000 fuzz_channelnameset:2600 fuzz_qxfimport:8000 fuzz_stickreplies:12000 \
-    fuzz_readdownloadset:120000; do
+for entry in fuzz_readprofile:9000 fuzz_channelnameset:2600 fuzz_qxfimport:8000 fuzz_gdtfimport:16000 \
+    fuzz_stickreplies:12000 fuzz_readdownloadset:120000; do
     target=${entry%%:*}
     corpus=build/fuzz-corpus/$target
     mkdir -p "$corpus"

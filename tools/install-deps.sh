@@ -7,6 +7,7 @@ set -eu
 
 packages="cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
 libgl-dev fonts-dejavu-core fonts-liberation2 qlcplus-data pkgconf libftdi1-dev umockdev libumockdev-dev
+libzip-dev
 dpkg-dev lintian appstream file util-linux"
 if [ "${1:-}" = screenshot ]; then
     packages="$packages xvfb xauth imagemagick"

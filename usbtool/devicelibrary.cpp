@@ -1,12 +1,9 @@
 // Binding of the D2XX library with dlopen/dlsym, its wrappers, and the interface search.
 #include "usbtool/devicelibrary.h"
 
-#include "common/prompts.h"
-
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <cstdint>
 #include <cstring>
@@ -16,8 +13,6 @@
 namespace zelvar {
 
 using namespace d2xx;
-
-DeviceLibrary::DeviceLibrary(Prompts &prompts) : m_prompts(prompts) {}
 
 namespace {
 
@@ -90,18 +85,6 @@ QString DeviceLibrary::noDeviceMessage() const
     return text;
 }
 
-void DeviceLibrary::showMessage(const QString &text)
-{
-    QCoreApplication *app = QCoreApplication::instance();
-    if (app && QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(
-            app, [this, text] { m_prompts.message(m_parent, text, QString(), PromptButtons::Ok); },
-            Qt::BlockingQueuedConnection);
-        return;
-    }
-    m_prompts.message(m_parent, text, QString(), PromptButtons::Ok);
-}
-
 QString DeviceLibrary::librarySearchText()
 {
     const QString named = qEnvironmentVariable("ZELVAR71_D2XX");
@@ -113,11 +96,11 @@ QString DeviceLibrary::librarySearchText()
 }
 
 template <typename Fn>
-bool DeviceLibrary::resolve(const SymbolLookup &lookup, const char *name, Fn &slot)
+bool DeviceLibrary::resolve(const SymbolLookup &lookup, const char *name, Fn &slot, QStringList &messages)
 {
     void *symbol = lookup(name);
     if (!symbol) {
-        showMessage(QStringLiteral("Error:Can't Find ") + QLatin1String(name));
+        messages << QStringLiteral("Error:Can't Find ") + QLatin1String(name);
         return false;
     }
     static_assert(sizeof(Fn) == sizeof(symbol));
@@ -125,113 +108,131 @@ bool DeviceLibrary::resolve(const SymbolLookup &lookup, const char *name, Fn &sl
     return true;
 }
 
-void DeviceLibrary::BindDeviceLibrary()
+QStringList DeviceLibrary::BindDeviceLibrary()
 {
     if (m_loaded)
-        return;
+        return {};
     // Never unloaded: a link transfer may still be inside the library when the dialog ends.
     loadLibrary();
-    if (!m_library) {
-        showMessage(missingDriverMessage(m_libraryDescription));
-        return;
-    }
+    if (!m_library)
+        return {missingDriverMessage(m_libraryDescription)};
     if (void *lastProblem = dlsym(m_library, "ZelvarFtdi_LastProblem"))
         std::memcpy(&m_lastProblem, &lastProblem, sizeof m_lastProblem);
-    BindEntryPoints([this](const char *name) { return dlsym(m_library, name); });
+    return BindEntryPoints([this](const char *name) { return dlsym(m_library, name); });
 }
 
-void DeviceLibrary::BindEntryPoints(const SymbolLookup &lookup)
+QStringList DeviceLibrary::BindEntryPoints(const SymbolLookup &lookup)
 {
     m_loaded = true;
+    QStringList missing; // the first name the library lacks
     // In this order; the names after the first missing one stay unresolved.
-    resolve(lookup, "FT_ListDevices", m_fn.listDevices) && resolve(lookup, "FT_Write", m_fn.write)
-        && resolve(lookup, "FT_Read", m_fn.read) && resolve(lookup, "FT_Open", m_fn.open)
-        && resolve(lookup, "FT_OpenEx", m_fn.openEx) && resolve(lookup, "FT_Close", m_fn.close)
-        && resolve(lookup, "FT_SetTimeouts", m_fn.setTimeouts) && resolve(lookup, "FT_SetBaudRate", m_fn.setBaudRate)
-        && resolve(lookup, "FT_SetDataCharacteristics", m_fn.setDataCharacteristics)
-        && resolve(lookup, "FT_SetFlowControl", m_fn.setFlowControl)
-        && resolve(lookup, "FT_ResetDevice", m_fn.resetDevice) && resolve(lookup, "FT_SetRts", m_fn.setRts)
-        && resolve(lookup, "FT_ClrRts", m_fn.clrRts) && resolve(lookup, "FT_SetDtr", m_fn.setDtr)
-        && resolve(lookup, "FT_ClrDtr", m_fn.clrDtr) && resolve(lookup, "FT_Purge", m_fn.purge)
-        && resolve(lookup, "FT_GetStatus", m_fn.getStatus);
+    resolve(lookup, "FT_ListDevices", m_fn.listDevices, missing)
+        && resolve(lookup, "FT_Write", m_fn.write, missing)
+        && resolve(lookup, "FT_Read", m_fn.read, missing)
+        && resolve(lookup, "FT_Open", m_fn.open, missing)
+        && resolve(lookup, "FT_OpenEx", m_fn.openEx, missing)
+        && resolve(lookup, "FT_Close", m_fn.close, missing)
+        && resolve(lookup, "FT_SetTimeouts", m_fn.setTimeouts, missing)
+        && resolve(lookup, "FT_SetBaudRate", m_fn.setBaudRate, missing)
+        && resolve(lookup, "FT_SetDataCharacteristics", m_fn.setDataCharacteristics, missing)
+        && resolve(lookup, "FT_SetFlowControl", m_fn.setFlowControl, missing)
+        && resolve(lookup, "FT_ResetDevice", m_fn.resetDevice, missing)
+        && resolve(lookup, "FT_SetRts", m_fn.setRts, missing)
+        && resolve(lookup, "FT_ClrRts", m_fn.clrRts, missing)
+        && resolve(lookup, "FT_SetDtr", m_fn.setDtr, missing)
+        && resolve(lookup, "FT_ClrDtr", m_fn.clrDtr, missing)
+        && resolve(lookup, "FT_Purge", m_fn.purge, missing)
+        && resolve(lookup, "FT_GetStatus", m_fn.getStatus, missing);
+    return missing;
 }
 
-bool DeviceLibrary::requireLibrary()
+DeviceStatus DeviceLibrary::requireLibrary()
 {
     if (m_loaded)
-        return true;
-    showMessage(QStringLiteral("No USB driver is loaded: install it, then start Zelvar71Save again!\n")
-                + (m_libraryDescription.isEmpty() ? librarySearchText() : m_libraryDescription));
-    return false;
+        return {};
+    return {EntryPointMissing,
+            {QStringLiteral("No USB driver is loaded: install it, then start Zelvar71Save again!\n")
+             + (m_libraryDescription.isEmpty() ? librarySearchText() : m_libraryDescription)}};
 }
 
-FT_STATUS DeviceLibrary::entryPointMissing(const char *message)
+DeviceStatus DeviceLibrary::entryPointMissing(const char *message) const
 {
-    if (m_loaded)
-        showMessage(QLatin1String(message));
-    return EntryPointMissing;
+    if (!m_loaded)
+        return {EntryPointMissing, {}};
+    return {EntryPointMissing, {QLatin1String(message)}};
 }
 
-void DeviceLibrary::OpenInterface(ULONG bitRate)
+DeviceStatus DeviceLibrary::OpenInterface(ULONG bitRate)
 {
+    DeviceStatus opened;
+    // Every call's messages, in order; its status for the decisions here.
+    const auto call = [&opened](const DeviceStatus &called) {
+        opened.messages << called.messages;
+        return called.status;
+    };
+    const auto done = [this, &opened] {
+        opened.status = m_handle ? FT_OK : FT_DEVICE_NOT_FOUND;
+        return opened;
+    };
     // Without a library there is nothing to look for; the command has said so already.
     if (!m_loaded)
-        return;
+        return done();
     DWORD count = 0;
-    listDevices(&count, nullptr, FT_LIST_NUMBER_ONLY);
+    call(listDevices(&count, nullptr, FT_LIST_NUMBER_ONLY));
     for (DWORD i = 0; i < count; ++i) {
         // One byte more than the library may store, so the text always ends.
         char description[DescriptionBufferSize + 1] = {};
-        if (listDevices(reinterpret_cast<void *>(std::uintptr_t(i)), description,
-                        FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION)
+        if (call(listDevices(reinterpret_cast<void *>(std::uintptr_t(i)), description,
+                             FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION))
             != FT_OK)
             continue;
         if (std::strcmp(description, LinkDescription) == 0) {
-            open(description, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION);
-            setBitRate(bitRate);
-            setDataFormat(FT_BITS_8, FT_STOP_BITS_2, FT_PARITY_NONE);
-            if (setFlowControl(FT_FLOW_NONE, 0, 0) != FT_OK) {
+            call(open(description, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION));
+            call(setBitRate(bitRate));
+            call(setDataFormat(FT_BITS_8, FT_STOP_BITS_2, FT_PARITY_NONE));
+            if (call(setFlowControl(FT_FLOW_NONE, 0, 0)) != FT_OK) {
                 // Skipped: not left open behind the next device's back.
-                close();
+                call(close());
                 continue;
             }
-            if (setTimeouts(500, 3000) != FT_OK)
-                showMessage(QStringLiteral("SetFlowControl is Error"));
-            return;
+            if (call(setTimeouts(500, 3000)) != FT_OK)
+                opened.messages << QStringLiteral("SetFlowControl is Error");
+            return done();
         }
         if (std::strcmp(description, StickDescription) == 0) {
-            if (open(description, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION) != FT_OK)
+            if (call(open(description, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION)) != FT_OK)
                 continue;
-            setTimeouts(500, 150);
-            return;
+            call(setTimeouts(500, 150));
+            return done();
         }
     }
-    showMessage(noDeviceMessage());
+    opened.messages << noDeviceMessage();
+    return done();
 }
 
-void DeviceLibrary::CloseInterface()
+DeviceStatus DeviceLibrary::CloseInterface()
 {
-    close();
+    return close();
 }
 
-FT_STATUS DeviceLibrary::listDevices(void *arg1, void *arg2, DWORD flags)
+DeviceStatus DeviceLibrary::listDevices(void *arg1, void *arg2, DWORD flags)
 {
     if (!m_fn.listDevices)
         return entryPointMissing("FT_ListDevices is not valid!");
-    return m_fn.listDevices(arg1, arg2, flags);
+    return {m_fn.listDevices(arg1, arg2, flags), {}};
 }
 
-FT_STATUS DeviceLibrary::open(char *description, DWORD flags)
+DeviceStatus DeviceLibrary::open(char *description, DWORD flags)
 {
     if (!m_fn.openEx)
         return entryPointMissing("FT_OpenEx is not valid!");
     FT_HANDLE opened = nullptr;
     const FT_STATUS status = m_fn.openEx(description, flags, &opened);
     m_handle = opened;
-    return status;
+    return {status, {}};
 }
 
-FT_STATUS DeviceLibrary::close()
+DeviceStatus DeviceLibrary::close()
 {
     if (!m_fn.close)
         return entryPointMissing("FT_Close is not valid!");
@@ -239,63 +240,63 @@ FT_STATUS DeviceLibrary::close()
     // A closed handle is never handed to the library again.
     if (status == FT_OK)
         m_handle = nullptr;
-    return status;
+    return {status, {}};
 }
 
-FT_STATUS DeviceLibrary::write(const char *buffer, DWORD count, DWORD *written)
+DeviceStatus DeviceLibrary::write(const char *buffer, DWORD count, DWORD *written)
 {
     if (!m_fn.write)
         return entryPointMissing("FT_Write is not valid!");
-    return m_fn.write(m_handle, const_cast<char *>(buffer), count, written);
+    return {m_fn.write(m_handle, const_cast<char *>(buffer), count, written), {}};
 }
 
-FT_STATUS DeviceLibrary::read(char *buffer, DWORD count, DWORD *received)
+DeviceStatus DeviceLibrary::read(char *buffer, DWORD count, DWORD *received)
 {
     if (!m_fn.read)
         return entryPointMissing("FT_Read is not valid!");
-    return m_fn.read(m_handle, buffer, count, received);
+    return {m_fn.read(m_handle, buffer, count, received), {}};
 }
 
-FT_STATUS DeviceLibrary::setTimeouts(ULONG readMs, ULONG writeMs)
+DeviceStatus DeviceLibrary::setTimeouts(ULONG readMs, ULONG writeMs)
 {
     if (!m_fn.setTimeouts)
         return entryPointMissing("FT_SetTimeouts is not valid!");
-    return m_fn.setTimeouts(m_handle, readMs, writeMs);
+    return {m_fn.setTimeouts(m_handle, readMs, writeMs), {}};
 }
 
-FT_STATUS DeviceLibrary::setBitRate(ULONG bitRate)
+DeviceStatus DeviceLibrary::setBitRate(ULONG bitRate)
 {
     if (!m_fn.setBaudRate)
         return entryPointMissing("FT_SetBaudRate is not valid!");
-    return m_fn.setBaudRate(m_handle, bitRate);
+    return {m_fn.setBaudRate(m_handle, bitRate), {}};
 }
 
-FT_STATUS DeviceLibrary::setDataFormat(UCHAR wordLength, UCHAR stopBits, UCHAR parity)
+DeviceStatus DeviceLibrary::setDataFormat(UCHAR wordLength, UCHAR stopBits, UCHAR parity)
 {
     if (!m_fn.setDataCharacteristics)
         return entryPointMissing("FT_SetDataCharacteristics is not valid!");
-    return m_fn.setDataCharacteristics(m_handle, wordLength, stopBits, parity);
+    return {m_fn.setDataCharacteristics(m_handle, wordLength, stopBits, parity), {}};
 }
 
-FT_STATUS DeviceLibrary::setFlowControl(USHORT flow, UCHAR xon, UCHAR xoff)
+DeviceStatus DeviceLibrary::setFlowControl(USHORT flow, UCHAR xon, UCHAR xoff)
 {
     if (!m_fn.setFlowControl)
         return entryPointMissing("FT_SetFlowControl is not valid!");
-    return m_fn.setFlowControl(m_handle, flow, xon, xoff);
+    return {m_fn.setFlowControl(m_handle, flow, xon, xoff), {}};
 }
 
-FT_STATUS DeviceLibrary::raiseRts()
+DeviceStatus DeviceLibrary::raiseRts()
 {
     if (!m_fn.setRts)
         return entryPointMissing("FT_SetRts is not valid!");
-    return m_fn.setRts(m_handle);
+    return {m_fn.setRts(m_handle), {}};
 }
 
-FT_STATUS DeviceLibrary::lowerRts()
+DeviceStatus DeviceLibrary::lowerRts()
 {
     if (!m_fn.clrRts)
         return entryPointMissing("FT_ClrRts is not valid!");
-    return m_fn.clrRts(m_handle);
+    return {m_fn.clrRts(m_handle), {}};
 }
 
 } // namespace zelvar

@@ -1,19 +1,16 @@
 // The D2XX driver library bound at run time: its 17 entry points resolved into typed
 // pointers, one wrapper per function the tool calls, and the search that opens the interface.
+// What the user must hear comes back from each call; the caller shows it.
 #pragma once
 
-#include "usbtool/d2xx.h"
+#include "common/d2xx.h"
 
-#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
-class QWidget;
-
 namespace zelvar {
-
-class Prompts;
 
 // The two interface models, told apart by the description the library reports.
 inline constexpr char LinkDescription[] = "kzt_usb_dmx";
@@ -25,15 +22,21 @@ inline constexpr d2xx::ULONG StickBitRate = 1000000;
 // Status the wrappers return when their entry point was never resolved.
 inline constexpr d2xx::FT_STATUS EntryPointMissing = 1;
 
+// What a call of the library ended with: the library's status, and what the user is to be
+// told about it, in order. The caller shows each message as a box with no title and an OK
+// button (the dialog), or a line on stderr (the command line).
+struct DeviceStatus
+{
+    d2xx::FT_STATUS status = d2xx::FT_OK;
+    QStringList messages;
+};
+
 class DeviceLibrary
 {
 public:
-    // Messages go to `prompts` as boxes with no title and an OK button.
-    explicit DeviceLibrary(Prompts &prompts);
+    DeviceLibrary() = default;
     DeviceLibrary(const DeviceLibrary &) = delete;
     DeviceLibrary &operator=(const DeviceLibrary &) = delete;
-
-    void setMessageParent(QWidget *parent) { m_parent = parent; }
 
     // The project's own driver library, beside the programs.
     static QString bundledLibraryPath();
@@ -42,55 +45,52 @@ public:
     static QString librarySearchText();
 
     // Loads the library and resolves the entry points in their fixed order, stopping with
-    // a message at the first that fails. Meant to run once per run. The library is the file
-    // named by ZELVAR71_D2XX when that is set (and then no other), else the chip maker's
-    // libftd2xx.so from the library path, else the bundled one.
-    void BindDeviceLibrary();
+    // a message at the first that fails; returns the messages. Meant to run once per run.
+    // The library is the file named by ZELVAR71_D2XX when that is set (and then no other),
+    // else the chip maker's libftd2xx.so from the library path, else the bundled one.
+    QStringList BindDeviceLibrary();
     // The same with entry points that are already in this process, found by `lookup`
     // (nullptr for a name it lacks): a stand-in library linked into a test or fuzz target.
     using SymbolLookup = std::function<void *(const char *name)>;
-    void BindEntryPoints(const SymbolLookup &lookup);
+    QStringList BindEntryPoints(const SymbolLookup &lookup);
     bool isLoaded() const { return m_loaded; }
 
-    // Every command asks this first. Without a library it shows the one message that no
-    // driver is loaded and returns false: the command then does nothing, rather than
+    // Every command asks this first. Without a library it answers EntryPointMissing with
+    // the one message that no driver is loaded: the command then does nothing, rather than
     // report each entry point that is missing.
-    bool requireLibrary();
+    DeviceStatus requireLibrary();
     // Which library answered and why (".../libzelvar71_ftdi.so, bundled with Zelvar71
     // (libftd2xx.so is not installed)"); after a failed load, what was looked for.
     QString libraryDescription() const { return m_libraryDescription; }
 
-    // Finds the first "kzt_usb_dmx" or "kzt_dmx20" device and opens it; the caller learns
-    // whether it answers from its first write.
-    void OpenInterface(d2xx::ULONG bitRate);
-    void CloseInterface();
+    // Finds the first "kzt_usb_dmx" or "kzt_dmx20" device and opens it: FT_OK when one is
+    // open, with the messages of every call on the way; the caller learns whether it
+    // answers from its first write.
+    DeviceStatus OpenInterface(d2xx::ULONG bitRate);
+    DeviceStatus CloseInterface();
 
     d2xx::FT_HANDLE handle() const { return m_handle; }
 
     // One wrapper per called function: the library's status unchanged, or a message and
     // EntryPointMissing when the entry point is empty.
-    d2xx::FT_STATUS listDevices(void *arg1, void *arg2, d2xx::DWORD flags);
-    d2xx::FT_STATUS open(char *description, d2xx::DWORD flags);
-    d2xx::FT_STATUS close();
-    d2xx::FT_STATUS write(const char *buffer, d2xx::DWORD count, d2xx::DWORD *written);
-    d2xx::FT_STATUS read(char *buffer, d2xx::DWORD count, d2xx::DWORD *received);
-    d2xx::FT_STATUS setTimeouts(d2xx::ULONG readMs, d2xx::ULONG writeMs);
-    d2xx::FT_STATUS setBitRate(d2xx::ULONG bitRate);
-    d2xx::FT_STATUS setDataFormat(d2xx::UCHAR wordLength, d2xx::UCHAR stopBits, d2xx::UCHAR parity);
-    d2xx::FT_STATUS setFlowControl(d2xx::USHORT flow, d2xx::UCHAR xon, d2xx::UCHAR xoff);
-    d2xx::FT_STATUS raiseRts();
-    d2xx::FT_STATUS lowerRts();
-
-    // Shows `text` as the tool's message box. Safe from a worker thread: the box then
-    // opens on the application's thread while the worker waits.
-    void showMessage(const QString &text);
+    DeviceStatus listDevices(void *arg1, void *arg2, d2xx::DWORD flags);
+    DeviceStatus open(char *description, d2xx::DWORD flags);
+    DeviceStatus close();
+    DeviceStatus write(const char *buffer, d2xx::DWORD count, d2xx::DWORD *written);
+    DeviceStatus read(char *buffer, d2xx::DWORD count, d2xx::DWORD *received);
+    DeviceStatus setTimeouts(d2xx::ULONG readMs, d2xx::ULONG writeMs);
+    DeviceStatus setBitRate(d2xx::ULONG bitRate);
+    DeviceStatus setDataFormat(d2xx::UCHAR wordLength, d2xx::UCHAR stopBits, d2xx::UCHAR parity);
+    DeviceStatus setFlowControl(d2xx::USHORT flow, d2xx::UCHAR xon, d2xx::UCHAR xoff);
+    DeviceStatus raiseRts();
+    DeviceStatus lowerRts();
 
 private:
     template <typename Fn>
-    bool resolve(const SymbolLookup &lookup, const char *name, Fn &slot);
+    bool resolve(const SymbolLookup &lookup, const char *name, Fn &slot, QStringList &messages);
     // A wrapper whose entry point is empty: its message (only when a library is loaded;
     // without one, requireLibrary has said so) and EntryPointMissing.
-    d2xx::FT_STATUS entryPointMissing(const char *message);
+    DeviceStatus entryPointMissing(const char *message) const;
     void loadLibrary();
     // "No USB Device Connected or Device Error!", with what the library knows about why.
     QString noDeviceMessage() const;
@@ -116,8 +116,6 @@ private:
         d2xx::FT_GetStatus_t getStatus = nullptr;
     };
 
-    Prompts &m_prompts;
-    QWidget *m_parent = nullptr;
     void *m_library = nullptr;
     bool m_loaded = false;
     QString m_libraryDescription;

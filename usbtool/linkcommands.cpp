@@ -48,10 +48,10 @@ LinkCommands::~LinkCommands()
 
 void LinkCommands::receiveFile()
 {
-    if (!m_device.requireLibrary())
+    if (!m_panel.report(m_device.requireLibrary()))
         return;
-    m_device.CloseInterface();
-    m_device.OpenInterface(LinkBitRate);
+    m_panel.report(m_device.CloseInterface());
+    m_panel.report(m_device.OpenInterface(LinkBitRate));
     const QString path = m_panel.chooseFile(FileChoice::Save, QStringLiteral("Receive file"), QString());
     if (path.isEmpty())
         return;
@@ -64,10 +64,10 @@ void LinkCommands::receiveFile()
 
 void LinkCommands::sendFile()
 {
-    if (!m_device.requireLibrary())
+    if (!m_panel.report(m_device.requireLibrary()))
         return;
-    m_device.CloseInterface();
-    m_device.OpenInterface(LinkBitRate);
+    m_panel.report(m_device.CloseInterface());
+    m_panel.report(m_device.OpenInterface(LinkBitRate));
     const QString path = m_panel.chooseFile(FileChoice::Open, QStringLiteral("Send file"), QString());
     if (path.isEmpty())
         return;
@@ -95,6 +95,10 @@ void LinkCommands::start()
             [this](int position) { m_panel.setProgressPosition(position); });
     connect(worker, &LinkTransfer::progressStepSet, this, [this](int step) { m_panel.setProgressStep(step); });
     connect(worker, &LinkTransfer::progressStepped, this, [this] { m_panel.stepProgress(); });
+    // The worker waits while the box is open, as it would for a box of its own.
+    connect(
+        worker, &LinkTransfer::messageShown, this, [this](const QString &text) { m_panel.showMessage(text); },
+        Qt::BlockingQueuedConnection);
     connect(worker, &LinkTransfer::finished, this, [this](const LinkResult &result) { finishStep(result); });
     connect(worker, &LinkTransfer::finished, worker, &QObject::deleteLater);
     emit transferStarted();

@@ -47,21 +47,28 @@ void LinkTransfer::run()
     emit finished(result);
 }
 
+bool LinkTransfer::report(const DeviceStatus &done)
+{
+    for (const QString &message : done.messages)
+        emit messageShown(message);
+    return done.status == FT_OK;
+}
+
 bool LinkTransfer::readBlock(QByteArray &block)
 {
     block.resize(ReceiveBlockSize);
     // Without RTS the controller holds its bytes back: a line that cannot be raised is as
     // dead as one that cannot be read.
-    if (m_device.raiseRts() != FT_OK) {
+    if (!report(m_device.raiseRts())) {
         block.clear();
         return false;
     }
     DWORD received = 0;
-    const FT_STATUS status = m_device.read(block.data(), DWORD(ReceiveBlockSize), &received);
-    m_device.lowerRts();
+    const bool ok = report(m_device.read(block.data(), DWORD(ReceiveBlockSize), &received));
+    report(m_device.lowerRts());
     // Never trust a count beyond what was asked for; what came before a failure is kept.
     block.truncate(qsizetype(std::min<DWORD>(received, DWORD(ReceiveBlockSize))));
-    return status == FT_OK;
+    return ok;
 }
 
 LinkResult LinkTransfer::receive()
@@ -152,7 +159,7 @@ LinkResult LinkTransfer::send()
     emit progressRangeSet(sendProgressRange(result.fileSize));
     emit progressPositionSet(0);
     emit progressStepSet(1);
-    m_device.lowerRts();
+    report(m_device.lowerRts());
 
     // Each block is read just before it goes out: the file is never held in memory.
     qint64 sent = 0;
@@ -164,11 +171,11 @@ LinkResult LinkTransfer::send()
         if (block.size() != blockSize)
             return fileFailure(QStringLiteral("read"), m_path, file.errorString(), sent);
         DWORD written = 0;
-        const FT_STATUS status = m_device.write(block.constData(), DWORD(blockSize), &written);
-        if (status != FT_OK || written != DWORD(blockSize)) {
+        const bool ok = report(m_device.write(block.constData(), DWORD(blockSize), &written));
+        if (!ok || written != DWORD(blockSize)) {
             // A block taken only in part is a failed block: the controller has half of it.
             result.end = LinkResult::End::LinkFailed;
-            result.bytes = sent + (status == FT_OK ? qint64(std::min<DWORD>(written, DWORD(blockSize))) : 0);
+            result.bytes = sent + (ok ? qint64(std::min<DWORD>(written, DWORD(blockSize))) : 0);
             result.reason = QStringLiteral("the interface stopped taking data");
             return result;
         }

@@ -11,6 +11,7 @@ namespace zelvar {
 
 class CancelEvent;
 class DeviceLibrary;
+struct DeviceStatus;
 
 // How a transfer ended.
 struct LinkResult
@@ -57,6 +58,8 @@ signals:
     void progressPositionSet(int position);
     void progressStepSet(int step);
     void progressStepped();
+    // A message of the device library, for the window to show before the transfer goes on.
+    void messageShown(const QString &text);
     void finished(const zelvar::LinkResult &result);
 
 private:
@@ -65,6 +68,8 @@ private:
     // Raise RTS, read up to one block, lower RTS: the bytes that came, or false when the
     // interface failed.
     bool readBlock(QByteArray &block);
+    // Hands a library call's messages to the window; true when the call ended with FT_OK.
+    bool report(const DeviceStatus &done);
 
     DeviceLibrary &m_device;
     const quint16 m_mode;

@@ -50,16 +50,16 @@ Outcome StickCommands::notTaken(const QString &command) const
 bool StickCommands::send(const QByteArray &bytes)
 {
     DWORD written = 0;
-    const FT_STATUS status = m_device.write(bytes.constData(), DWORD(bytes.size()), &written);
+    const bool ok = m_panel.report(m_device.write(bytes.constData(), DWORD(bytes.size()), &written));
     // A write that times out part-way leaves the stick with half a block: as good as failed.
-    return status == FT_OK && written == DWORD(bytes.size());
+    return ok && written == DWORD(bytes.size());
 }
 
 std::optional<QByteArray> StickCommands::receive(int count)
 {
     QByteArray buffer(count, '\0');
     DWORD received = 0;
-    if (m_device.read(buffer.data(), DWORD(count), &received) != FT_OK)
+    if (!m_panel.report(m_device.read(buffer.data(), DWORD(count), &received)))
         return std::nullopt;
     // Never trust a count beyond what was asked for.
     buffer.truncate(qsizetype(std::min<DWORD>(received, DWORD(count))));
@@ -68,22 +68,22 @@ std::optional<QByteArray> StickCommands::receive(int count)
 
 std::optional<QByteArray> StickCommands::receiveWithRts(int count)
 {
-    m_device.raiseRts();
+    m_panel.report(m_device.raiseRts());
     std::optional<QByteArray> bytes = receive(count);
-    m_device.lowerRts();
+    m_panel.report(m_device.lowerRts());
     return bytes;
 }
 
 Outcome StickCommands::listFiles()
 {
-    if (!m_device.requireLibrary())
+    if (!m_panel.report(m_device.requireLibrary()))
         return noDriver();
-    m_device.CloseInterface();
+    m_panel.report(m_device.CloseInterface());
     m_panel.SetStickButtons(false);
-    m_device.OpenInterface(StickBitRate);
+    m_panel.report(m_device.OpenInterface(StickBitRate));
     m_panel.clearFileList();
     const Outcome listed = runListing();
-    m_device.lowerRts();
+    m_panel.report(m_device.lowerRts());
     m_panel.SetStickButtons(true);
     return listed;
 }
@@ -93,7 +93,7 @@ Outcome StickCommands::runListing()
     if (!send(StickCommand::directory().bytes()))
         return notTaken(QStringLiteral("listing"));
     // RTS stays raised from the reply through the listing.
-    m_device.raiseRts();
+    m_panel.report(m_device.raiseRts());
     const std::optional<QByteArray> reply = receive(StickReplySize);
     if (!reply || reply->size() < StickReplySize)
         return Outcome::failure(QStringLiteral("the stick did not answer the listing command"));
@@ -126,9 +126,9 @@ void StickCommands::settleAndList()
 
 Outcome StickCommands::readFile()
 {
-    if (!m_device.requireLibrary())
+    if (!m_panel.report(m_device.requireLibrary()))
         return noDriver();
-    m_device.CloseInterface();
+    m_panel.report(m_device.CloseInterface());
     const std::optional<QString> selected = m_panel.selectedFileListItem();
     if (!selected) {
         m_panel.SetStickButtons(true);
@@ -141,7 +141,7 @@ Outcome StickCommands::readFile()
         return Outcome::failure(QStringLiteral("no file was chosen"));
     }
     m_panel.SetStickButtons(false);
-    m_device.OpenInterface(StickBitRate);
+    m_panel.report(m_device.OpenInterface(StickBitRate));
     const Outcome copied = copyFromStick(block, *selected, path);
     m_panel.SetStickButtons(true);
     return copied;
@@ -222,7 +222,7 @@ Outcome StickCommands::copyFromStick(const QByteArray &block, const QString &sti
 
 Outcome StickCommands::writeFile()
 {
-    if (!m_device.requireLibrary())
+    if (!m_panel.report(m_device.requireLibrary()))
         return noDriver();
     const QString path = m_panel.chooseFile(FileChoice::Open, SendFileTitle, QString());
     if (path.isEmpty())
@@ -255,11 +255,11 @@ Outcome StickCommands::copyToStick(const QString &path)
         return Outcome::failure(reason);
     }
 
-    m_device.CloseInterface();
+    m_panel.report(m_device.CloseInterface());
     m_panel.SetStickButtons(false);
     const QByteArray block
         = StickCommand::write(splitStickFileName(QFileInfo(path).fileName()), quint32(size)).bytes();
-    m_device.OpenInterface(StickBitRate);
+    m_panel.report(m_device.OpenInterface(StickBitRate));
     Outcome result = Outcome::success();
     if (!send(block)) {
         result = notTaken(QStringLiteral("write"));
@@ -305,9 +305,9 @@ Outcome StickCommands::copyToStick(const QString &path)
 
 Outcome StickCommands::deleteFile()
 {
-    if (!m_device.requireLibrary())
+    if (!m_panel.report(m_device.requireLibrary()))
         return noDriver();
-    m_device.CloseInterface();
+    m_panel.report(m_device.CloseInterface());
     const std::optional<QString> selected = m_panel.selectedFileListItem();
     if (!selected)
         return Outcome::failure(QStringLiteral("no file is selected"));
@@ -318,18 +318,18 @@ Outcome StickCommands::deleteFile()
 
 Outcome StickCommands::formatStick()
 {
-    if (!m_device.requireLibrary())
+    if (!m_panel.report(m_device.requireLibrary()))
         return noDriver();
     if (!m_panel.confirm(QStringLiteral("Every file on the stick will be erased. Format the stick?")))
         return Outcome::failure(QStringLiteral("the format was cancelled"));
-    m_device.CloseInterface();
+    m_panel.report(m_device.CloseInterface());
     return deleteWith(StickCommand::format().bytes(), true);
 }
 
 Outcome StickCommands::deleteWith(const QByteArray &block, bool exactReply)
 {
     m_panel.SetStickButtons(false);
-    m_device.OpenInterface(StickBitRate);
+    m_panel.report(m_device.OpenInterface(StickBitRate));
     Outcome result = Outcome::success();
     if (!send(block)) {
         result = notTaken(QStringLiteral("delete"));

@@ -2,6 +2,8 @@
 // path box, the progress bar, a file chooser and message boxes.
 #pragma once
 
+#include "usbtool/devicelibrary.h"
+
 #include <QString>
 
 namespace zelvar {
@@ -28,6 +30,15 @@ public:
 
     // A message box with the text, no title and an OK button.
     virtual void showMessage(const QString &text) = 0;
+
+    // Shows the messages a call of the device library handed back, in order; true when the
+    // call ended with FT_OK.
+    bool report(const DeviceStatus &done)
+    {
+        for (const QString &message : done.messages)
+            showMessage(message);
+        return done.status == d2xx::FT_OK;
+    }
 };
 
 } // namespace zelvar

@@ -57,11 +57,10 @@ QPushButton *newButton(const QString &text, const char *id, const QRect &place, 
 } // namespace
 
 Zelvar71SaveDialog::Zelvar71SaveDialog(Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_prompts(prompts), m_device(prompts), m_stick(m_device, *this)
+    : QDialog(parent), m_prompts(prompts), m_stick(m_device, *this)
 {
     setObjectName(QStringLiteral("Zelvar71Save"));
     setWindowTitle(Caption);
-    m_device.setMessageParent(this);
 
     auto *inner = new QWidget(this);
     inner->setObjectName(QStringLiteral("Inner"));
@@ -165,7 +164,8 @@ void Zelvar71SaveDialog::OnInitDialog()
 {
     setWindowIcon(toolIcon());
     m_path->setText(QStringLiteral("Select Pelkom or Kiron Option"));
-    m_device.BindDeviceLibrary();
+    for (const QString &message : m_device.BindDeviceLibrary())
+        showMessage(message);
     m_link->cancelEvent.reset();
     // No option chosen yet: only the two options, the path box and "Exit" can be used.
     SetStickButtons(false);
@@ -305,7 +305,7 @@ void Zelvar71SaveDialog::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    m_device.CloseInterface();
+    StickPanel::report(m_device.CloseInterface());
     QDialog::closeEvent(event);
 }
 

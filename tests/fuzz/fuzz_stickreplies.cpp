@@ -4,7 +4,6 @@
 // at once, so that no timeout slows a run. A copy must keep exactly the bytes that came, no
 // more than the stick announced (in the file when all came, beside it when the copy was cut
 // short), and a refused copy must leave no file behind.
-#include "common/prompts.h"
 #include "usbtool/devicelibrary.h"
 #include "usbtool/stickcommands.h"
 #include "usbtool/stickpanel.h"
@@ -142,17 +141,6 @@ void *lookup(const char *name)
     return found == entries.end() ? nullptr : found->second;
 }
 
-class SilentPrompts : public Prompts
-{
-public:
-    PromptAnswer message(QWidget *, const QString &, const QString &, PromptButtons) override
-    {
-        return PromptAnswer::Ok;
-    }
-    QString openFile(QWidget *, const FileDialogRequest &) override { return QString(); }
-    QString saveFile(QWidget *, const FileDialogRequest &) override { return QString(); }
-};
-
 class Panel : public StickPanel
 {
 public:
@@ -186,8 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     input = Input{data, size, 1, 0, QByteArray(), QByteArray()};
 
-    SilentPrompts prompts;
-    DeviceLibrary device(prompts);
+    DeviceLibrary device;
     device.BindEntryPoints(lookup);
     Panel panel;
     StickCommands commands(device, panel);

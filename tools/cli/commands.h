@@ -17,7 +17,7 @@ int serialSend(const QStringList &args, QTextStream &out, QTextStream &err);
 int serialReceive(const QStringList &args, QTextStream &out, QTextStream &err);
 int link(const QStringList &args, QTextStream &out, QTextStream &err);
 int usb(const QStringList &args, QTextStream &out, QTextStream &err);
-int importQxf(const QStringList &args, QTextStream &out, QTextStream &err);
+int importFixtures(const QStringList &args, QTextStream &out, QTextStream &err);
 
 // Each command's usage lines, shown by `zelvar71-cli COMMAND --help` on stdout and after a
 // command line it did not understand on stderr.

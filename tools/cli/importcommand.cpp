@@ -1,12 +1,13 @@
-// zelvar71-cli import: fixture profiles (.zff) from QLC+ fixture definitions (.qxf), one
-// mode at a time or a whole library at once.
+// zelvar71-cli import: fixture profiles (.zff) from QLC+ fixture definitions (.qxf) and
+// GDTF fixture types (.gdtf), one mode at a time or a whole library at once.
 #include "commands.h"
 
 #include "channames/channelnamefiles.h"
 #include "common/labels.h"
 #include "fixture/zfffile.h"
-#include "qxfimport/qxfconversion.h"
-#include "qxfimport/qxflibrary.h"
+#include "fixtureimport/importlibrary.h"
+#include "gdtfimport/gdtfkind.h"
+#include "qxfimport/qxfkind.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,22 +17,28 @@
 namespace zelvar::cli {
 
 const char *const ImportUsage =
-    "usage: zelvar71-cli import FILE.qxf                      list the modes\n"
-    "       zelvar71-cli import FILE.qxf --mode NAME -o OUT.zff [--names DIR]\n"
-    "       zelvar71-cli import --all LIBDIR -o OUTDIR [--names DIR]\n";
+    "usage: zelvar71-cli import FILE                          list the modes (FILE.qxf or FILE.gdtf)\n"
+    "       zelvar71-cli import FILE --mode NAME -o OUT.zff [--names DIR]\n"
+    "       zelvar71-cli import --all LIBDIR -o OUTDIR [--names DIR]   every .qxf and .gdtf under LIBDIR\n";
 
 namespace {
 
-// The mode of that name: exactly, else the one whose name matches without regard to case.
-int findMode(const QxfDefinition &definition, const QString &name)
+const ImportKinds &kinds()
 {
-    for (int i = 0; i < definition.modes.size(); ++i) {
-        if (definition.modes.at(i).name == name)
+    static const ImportKinds all{&QxfImportKind(), &GdtfImportKind()};
+    return all;
+}
+
+// The mode of that name: exactly, else the one whose name matches without regard to case.
+int findMode(const QStringList &modes, const QString &name)
+{
+    for (int i = 0; i < modes.size(); ++i) {
+        if (modes.at(i) == name)
             return i;
     }
     int found = -1;
-    for (int i = 0; i < definition.modes.size(); ++i) {
-        if (definition.modes.at(i).name.compare(name, Qt::CaseInsensitive) == 0) {
+    for (int i = 0; i < modes.size(); ++i) {
+        if (modes.at(i).compare(name, Qt::CaseInsensitive) == 0) {
             if (found >= 0)
                 return -1;
             found = i;
@@ -40,15 +47,13 @@ int findMode(const QxfDefinition &definition, const QString &name)
     return found;
 }
 
-void listModes(const QxfDefinition &definition, QTextStream &out)
+void listModes(const ImportDefinition &definition, QTextStream &out)
 {
-    out << definition.manufacturer << " " << definition.model;
-    if (!definition.type.isEmpty())
-        out << " (" << definition.type << ")";
-    out << ": " << definition.modes.size() << (definition.modes.size() == 1 ? " mode\n" : " modes\n");
-    for (int i = 0; i < definition.modes.size(); ++i) {
-        const QxfModeFit fit = CheckQxfMode(definition, i);
-        out << "  \"" << definition.modes.at(i).name << "\"  " << fit.channelCount
+    const QStringList modes = definition.modeNames();
+    out << definition.title() << ": " << modes.size() << (modes.size() == 1 ? " mode\n" : " modes\n");
+    for (int i = 0; i < modes.size(); ++i) {
+        const ImportModeFit fit = definition.checkMode(i);
+        out << "  \"" << modes.at(i) << "\"  " << fit.channelCount
             << (fit.channelCount == 1 ? " channel" : " channels");
         if (!fit.fits())
             out << "  cannot be imported: " << fit.problem;
@@ -72,15 +77,15 @@ int importAll(const QString &folder, const QString &target, const QString &names
     }
     // On a terminal one line tells how far the run is; nothing otherwise.
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    QxfLibraryProgress progress;
+    ImportLibraryProgress progress;
     if (terminal) {
         progress = [&err](int done, int total) {
             err << "\rimporting: " << done << " of " << total << " definitions";
             err.flush();
         };
     }
-    QxfLibraryConversion conversion;
-    const Outcome done = ConvertQxfLibrary(folder, target, names, conversion, progress);
+    ImportLibraryConversion conversion;
+    const Outcome done = ConvertImportLibrary(folder, target, names, kinds(), conversion, progress);
     if (terminal)
         err << "\n";
     if (!done) {
@@ -91,16 +96,16 @@ int importAll(const QString &folder, const QString &target, const QString &names
         err << "zelvar71-cli: unreadable: " << line << "\n";
     for (const QString &line : std::as_const(conversion.notWritten))
         err << "zelvar71-cli: not written: " << line << "\n";
-    out << QxfLibrarySummary(conversion);
+    out << ImportLibrarySummary(conversion);
     out << "profiles, " << channelNameSetFileName() << ", " << channelNameDownFileName() << " and "
-        << qxfReportFileName() << " in " << QDir::toNativeSeparators(target) << "\n";
+        << importReportFileName() << " in " << QDir::toNativeSeparators(target) << "\n";
     return conversion.unreadable.isEmpty() && conversion.notWritten.isEmpty() ? 0 : ExitFailure;
 }
 
-int importMode(const QxfDefinition &definition, const QString &modeName, QString target, const QString &namesFolder,
-               QTextStream &out, QTextStream &err)
+int importMode(const ImportDefinition &definition, const QString &modeName, QString target,
+               const QString &namesFolder, QTextStream &out, QTextStream &err)
 {
-    const int mode = findMode(definition, modeName);
+    const int mode = findMode(definition.modeNames(), modeName);
     if (mode < 0) {
         err << "zelvar71-cli: the definition has no mode \"" << modeName << "\"\n";
         listModes(definition, err);
@@ -112,19 +117,17 @@ int importMode(const QxfDefinition &definition, const QString &modeName, QString
         return ExitFailure;
     }
     ImportedFixture fixture;
-    if (Outcome converted = ConvertQxfMode(definition, mode, names, fixture); !converted) {
+    if (Outcome converted = definition.convert(mode, names, fixture); !converted) {
         err << "zelvar71-cli: mode \"" << modeName << "\" cannot be imported: " << converted.reason() << "\n";
         return ExitFailure;
     }
     if (target.right(4).toLower() != QLatin1String(".zff"))
         target += QStringLiteral(".zff");
     // The names first: a profile must never refer to names its table does not hold.
-    if (!fixture.addedNames.isEmpty()) {
-        if (Outcome saved = SaveChannelNames(namesFolder, names); !saved) {
-            err << "zelvar71-cli: the channel names could not be saved, so the profile is not written: "
-                << saved.reason() << "\n";
-            return ExitFailure;
-        }
+    if (Outcome saved = WriteImportedNames(namesFolder, names, fixture); !saved) {
+        err << "zelvar71-cli: the channel names could not be saved, so the profile is not written: "
+            << saved.reason() << "\n";
+        return ExitFailure;
     }
     PrepareForSave(fixture.profile);
     if (Outcome written = WriteProfile(fixture.profile, target); !written) {
@@ -149,7 +152,7 @@ int importMode(const QxfDefinition &definition, const QString &modeName, QString
 
 } // namespace
 
-int importQxf(const QStringList &args, QTextStream &out, QTextStream &err)
+int importFixtures(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     QString source;
     QString modeName;
@@ -200,16 +203,16 @@ int importQxf(const QStringList &args, QTextStream &out, QTextStream &err)
     if (all)
         return importAll(source, target, namesFolder, out, err);
 
-    QxfDefinition definition;
-    if (Outcome read = ReadQxf(source, definition); !read) {
+    std::unique_ptr<ImportDefinition> definition;
+    if (Outcome read = KindOfFile(source, kinds())->read(source, definition); !read) {
         err << "zelvar71-cli: " << read.reason() << "\n";
         return ExitFailure;
     }
     if (!hasMode) {
-        listModes(definition, out);
+        listModes(*definition, out);
         return 0;
     }
-    return importMode(definition, modeName, target, hasNames ? namesFolder : channelNameFolder(), out, err);
+    return importMode(*definition, modeName, target, hasNames ? namesFolder : channelNameFolder(), out, err);
 }
 
 } // namespace zelvar::cli

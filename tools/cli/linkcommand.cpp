@@ -1,10 +1,8 @@
 // zelvar71-cli link ...: a file to the controller, or the controller's bytes into a file,
 // over the Kiron USB link through the same commands as the transfer dialog.
 #include "commands.h"
-#include "stderrprompts.h"
 #include "terminalpanel.h"
 
-#include "common/prompts.h"
 #include "usbtool/devicelibrary.h"
 #include "usbtool/linkcommands.h"
 #include "usbtool/linkpanel.h"
@@ -54,8 +52,7 @@ int link(const QStringList &args, QTextStream &out, QTextStream &err)
         return ExitFailure;
     }
 
-    StderrPrompts prompts(err);
-    DeviceLibrary device(prompts);
+    DeviceLibrary device;
     if (!bindDriver(device, QStringLiteral("link ") + command, err))
         return ExitFailure;
     TerminalLinkPanel panel(err, args.at(1));
@@ -79,7 +76,7 @@ int link(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     if (commands.isRunning())
         loop.exec();
-    device.CloseInterface();
+    panel.report(device.CloseInterface());
 
     const bool done = send ? result.end == LinkResult::End::Sent : result.end == LinkResult::End::Cancelled;
     if (!done) {

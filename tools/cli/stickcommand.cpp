@@ -1,10 +1,8 @@
 // zelvar71-cli stick ...: the Pelkom stick's file commands from a terminal, through the
 // same commands as the transfer dialog; the tool's messages go to stderr.
 #include "commands.h"
-#include "stderrprompts.h"
 #include "terminalpanel.h"
 
-#include "common/prompts.h"
 #include "usbtool/devicelibrary.h"
 #include "usbtool/stickcommands.h"
 #include "usbtool/stickpanel.h"
@@ -85,8 +83,7 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err)
         }
     }
 
-    StderrPrompts prompts(err);
-    DeviceLibrary device(prompts);
+    DeviceLibrary device;
     if (!bindDriver(device, QStringLiteral("stick ") + command, err))
         return ExitFailure;
     TerminalStickPanel panel(err, selected, path);

@@ -9,11 +9,19 @@
 
 namespace zelvar::cli {
 
+// Messages of the device library on stderr, a line each.
+inline void printMessages(const QStringList &messages, QTextStream &err)
+{
+    for (const QString &message : messages)
+        err << message << "\n";
+    err.flush();
+}
+
 // Binds the driver library, its messages on stderr. Without a library the command cannot
 // run: one line says so, rather than the reasons each of its steps would give.
 inline bool bindDriver(DeviceLibrary &device, const QString &command, QTextStream &err)
 {
-    device.BindDeviceLibrary();
+    printMessages(device.BindDeviceLibrary(), err);
     if (device.isLoaded())
         return true;
     err << "zelvar71-cli: " << command << ": no USB driver is loaded\n";
@@ -32,11 +40,7 @@ public:
     void setProgressStep(int) override {}
     void stepProgress() override {}
     QString chooseFile(FileChoice, const QString &, const QString &) override { return m_path; }
-    void showMessage(const QString &text) override
-    {
-        m_err << text << "\n";
-        m_err.flush();
-    }
+    void showMessage(const QString &text) override { printMessages({text}, m_err); }
 
 private:
     QTextStream &m_err;

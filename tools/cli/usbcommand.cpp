@@ -1,7 +1,7 @@
 // zelvar71-cli usb: the FTDI chips on the USB buses, whether this user may open each, and
 // which driver library the USB transfer tool would use.
 #include "commands.h"
-#include "stderrprompts.h"
+#include "terminalpanel.h"
 
 #include "ftdidriver/ftdichips.h"
 #include "usbtool/devicelibrary.h"
@@ -39,9 +39,8 @@ int usb(const QStringList &args, QTextStream &out, QTextStream &err)
     if (chips.empty())
         out << "no FTDI USB device found\n";
 
-    StderrPrompts prompts(err);
-    DeviceLibrary device(prompts);
-    device.BindDeviceLibrary();
+    DeviceLibrary device;
+    printMessages(device.BindDeviceLibrary(), err);
     out << "driver library: " << device.libraryDescription() << "\n";
     return device.isLoaded() ? 0 : ExitFailure;
 }

@@ -4,7 +4,7 @@
 // them behind the USB stack.
 #pragma once
 
-#include "usbtool/d2xx.h"
+#include "common/d2xx.h"
 
 #include <chrono>
 #include <cstdint>

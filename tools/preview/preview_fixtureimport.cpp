@@ -1,11 +1,12 @@
-// Shows the QLC+ import dialog alone, for a look at its layout:
-//   zelvar71-preview-qxfimport [SEARCH [MODE]]
-// The installed library is listed (or the folders of ZELVAR71_QLCPLUS_FIXTURES); SEARCH
-// goes into the search box, the first fixture it finds is chosen, and then the mode named
-// MODE, or the first that fits.
+// Shows the fixture import dialog alone, for a look at its layout:
+//   zelvar71-preview-fixtureimport [SEARCH [MODE]]
+// The installed QLC+ library (or the folders of ZELVAR71_QLCPLUS_FIXTURES) and the GDTF
+// folders are listed; SEARCH goes into the search box, the first fixture it finds is
+// chosen, and then the mode named MODE, or the first that fits.
 #include "channames/channelnamefiles.h"
 #include "common/prompts.h"
-#include "qxfimport/qxfimportdialog.h"
+#include "common/userfolders.h"
+#include "fixtureimport/fixtureimportdialog.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -30,10 +31,12 @@ QTreeWidgetItem *firstShownModel(QTreeWidget *tree)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    zelvar::setProgramIdentity();
     const QStringList args = app.arguments().mid(1);
     zelvar::QtPrompts prompts;
-    zelvar::QxfImportDialog dialog(prompts, zelvar::QxfLibraryFolders(), zelvar::channelNameFolder());
-    QObject::connect(&dialog, &zelvar::QxfImportDialog::listingDone, &dialog, [&] {
+    zelvar::FixtureImportDialog dialog(prompts, zelvar::FixtureImportDialog::defaultLibraries(),
+                                       zelvar::channelNameFolder());
+    QObject::connect(&dialog, &zelvar::FixtureImportDialog::listingDone, &dialog, [&] {
         if (args.isEmpty())
             return;
         dialog.findChild<QLineEdit *>(QStringLiteral("searchBox"))->setText(args.at(0));

@@ -1,14 +1,16 @@
-// "&Import QLC+ Fixture..." in the fixture editor, driven as a user drives it: the library
-// listing and its search, the modes with the ones a profile cannot hold greyed, the
-// preview with the names it adds to the channel-name table, the editor filled as Open fills
-// it, unsaved until the user saves, and the name files written with its new choices.
+// "&Import Fixture..." in the fixture editor, driven as a user drives it: the QLC+ library
+// and the GDTF folders listed together with one search, the modes with the ones a profile
+// cannot hold greyed, the preview with the names it adds to the channel-name table, the
+// editor filled as Open fills it, unsaved until the user saves, and the name files written
+// with its new choices.
+#include "gdtfsamples.h"
 #include "qxfsamples.h"
 #include "zelva71driver.h"
 
 #include "channames/channelnamefiles.h"
 #include "common/navigation.h"
 #include "common/userfolders.h"
-#include "qxfimport/qxfimportdialog.h"
+#include "fixtureimport/fixtureimportdialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,15 +39,16 @@ QStringList texts(const QTreeWidgetItem *item, int columns)
     return t;
 }
 
-// The texts of the shown models, "Manufacturer/Model".
+// The texts of the shown models, "Manufacturer/Model (Kind)".
 QStringList shownModels(const QTreeWidget *tree)
 {
     QStringList shown;
     for (int i = 0; i < tree->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *maker = tree->topLevelItem(i);
         for (int j = 0; !maker->isHidden() && j < maker->childCount(); ++j) {
-            if (!maker->child(j)->isHidden())
-                shown << maker->text(0) + QLatin1Char('/') + maker->child(j)->text(0);
+            const QTreeWidgetItem *model = maker->child(j);
+            if (!model->isHidden())
+                shown << QStringLiteral("%1/%2 (%3)").arg(maker->text(0), model->text(0), model->text(1));
         }
     }
     return shown;
@@ -71,28 +74,29 @@ struct RecordingNavigator : WindowNavigator
 
 } // namespace
 
-class TestQxfImportDialog : public QObject
+class TestFixtureImportDialog : public QObject
 {
     Q_OBJECT
 
 private:
     QTemporaryDir m_dir;
     QString m_library;
+    QString m_gdtf;
 
     // Ctrl+I in the editor and the dialog it opens, once its listing is shown.
-    static QxfImportDialog *openImport(Editor &e)
+    static FixtureImportDialog *openImport(Editor &e)
     {
         e.shortcut(Qt::Key_I);
-        auto *dialog = e.window->findChild<QxfImportDialog *>();
+        auto *dialog = e.window->findChild<FixtureImportDialog *>();
         if (!dialog)
             qFatal("no import dialog");
-        QSignalSpy listed(dialog, &QxfImportDialog::listingDone);
+        QSignalSpy listed(dialog, &FixtureImportDialog::listingDone);
         if (!dialog->libraryListed() && !listed.wait(30000))
             qFatal("the library was not listed");
         return dialog;
     }
     template <class T>
-    static T *part(QxfImportDialog *dialog, const char *name)
+    static T *part(FixtureImportDialog *dialog, const char *name)
     {
         T *found = dialog->findChild<T *>(QString::fromLatin1(name));
         if (!found)
@@ -100,7 +104,7 @@ private:
         return found;
     }
     // Searches for `text` and clicks the first model found.
-    static void chooseFixture(QxfImportDialog *dialog, const QString &text)
+    static void chooseFixture(FixtureImportDialog *dialog, const QString &text)
     {
         QLineEdit *search = part<QLineEdit>(dialog, "searchBox");
         search->selectAll();
@@ -117,7 +121,7 @@ private:
         }
         qFatal("nothing found for %s", qPrintable(text));
     }
-    static void click(QxfImportDialog *dialog, const char *button)
+    static void click(FixtureImportDialog *dialog, const char *button)
     {
         QTest::mouseClick(part<QPushButton>(dialog, button), Qt::LeftButton);
     }
@@ -137,37 +141,61 @@ private slots:
         QVERIFY(testsupport::writeAll(m_library + QStringLiteral("/Beta/broken.qxf"), qxfsamples::broken()));
         QVERIFY(testsupport::writeAll(m_dir.filePath(QStringLiteral("scanner.qxf")), qxfsamples::scanner()));
         QVERIFY(testsupport::writeAll(m_dir.filePath(QStringLiteral("broken.qxf")), qxfsamples::broken()));
+        m_gdtf = m_dir.filePath(QStringLiteral("gdtf"));
+        QVERIFY(QDir().mkpath(m_gdtf));
+        QVERIFY(testsupport::writeAll(m_gdtf + QStringLiteral("/Acme@Spot_300.gdtf"),
+                                      gdtfsamples::gdtf(gdtfsamples::spotDescription())));
+        QVERIFY(testsupport::writeAll(m_gdtf + QStringLiteral("/Beta@Par_18.gdtf"),
+                                      gdtfsamples::gdtf(gdtfsamples::par10Description())));
+        QVERIFY(testsupport::writeAll(m_gdtf + QStringLiteral("/not-a-zip.gdtf"), gdtfsamples::par10Description()));
     }
-    void init() { qputenv("ZELVAR71_QLCPLUS_FIXTURES", m_library.toLocal8Bit()); }
-    void cleanupTestCase() { qunsetenv("ZELVAR71_QLCPLUS_FIXTURES"); }
+    void init()
+    {
+        qputenv("ZELVAR71_QLCPLUS_FIXTURES", m_library.toLocal8Bit());
+        qputenv("ZELVAR71_GDTF_FIXTURES", m_gdtf.toLocal8Bit());
+    }
+    void cleanupTestCase()
+    {
+        qunsetenv("ZELVAR71_QLCPLUS_FIXTURES");
+        qunsetenv("ZELVAR71_GDTF_FIXTURES");
+    }
 
     void listsAndSearches()
     {
         Editor e(builtInNames());
-        QxfImportDialog *dialog = openImport(e);
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Import QLC+ Fixture"));
+        FixtureImportDialog *dialog = openImport(e);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Import Fixture"));
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        // The user's GDTF folder is made on first use and named with the others.
+        const QString userGdtf = e.path(QStringLiteral("data/tst_fixtureimportdialog/gdtf"));
+        QVERIFY(QFileInfo(userGdtf).isDir());
         QCOMPARE(part<QLabel>(dialog, "libraryLabel")->text(),
-                 QStringLiteral("5 fixtures in %1").arg(QDir::toNativeSeparators(m_library)));
+                 QStringLiteral("5 QLC+ fixtures in %1\n2 GDTF fixtures in %2, %3\n1 file could not be read\n"
+                                "Any .qxf or .gdtf file opens with Other File...")
+                     .arg(QDir::toNativeSeparators(m_library), QDir::toNativeSeparators(userGdtf),
+                          QDir::toNativeSeparators(m_gdtf)));
         auto *tree = part<QTreeWidget>(dialog, "fixtureTree");
-        // The broken file names its model before it breaks; its manufacturer is missing.
-        QCOMPARE(shownModels(tree), (QStringList{"(no manufacturer)/Broken", "Acme/Dimmer Pack", "Acme/No Mode",
-                                                 "Acme/Spot 300 Profile Deluxe", "Beta/LED Bar 2"}));
+        // The broken .qxf names its model before it breaks; its manufacturer is missing.
+        // The .gdtf that is no zip archive is not listed.
+        QCOMPARE(shownModels(tree),
+                 (QStringList{"(no manufacturer)/Broken (QLC+)", "Acme/Dimmer Pack (QLC+)", "Acme/No Mode (QLC+)",
+                              "Acme/Spot 300 (GDTF)", "Acme/Spot 300 Profile Deluxe (QLC+)", "Beta/LED Bar 2 (QLC+)",
+                              "Beta Lighting/Par_18 (GDTF)"}));
         QTest::keyClicks(part<QLineEdit>(dialog, "searchBox"), QStringLiteral("led"));
-        QCOMPARE(shownModels(tree), QStringList{"Beta/LED Bar 2"});
+        QCOMPARE(shownModels(tree), QStringList{"Beta/LED Bar 2 (QLC+)"});
         QVERIFY(tree->topLevelItem(2)->isExpanded());
         part<QLineEdit>(dialog, "searchBox")->clear();
         QTest::keyClicks(part<QLineEdit>(dialog, "searchBox"), QStringLiteral("ACME  spot"));
-        QCOMPARE(shownModels(tree), QStringList{"Acme/Spot 300 Profile Deluxe"});
+        QCOMPARE(shownModels(tree), (QStringList{"Acme/Spot 300 (GDTF)", "Acme/Spot 300 Profile Deluxe (QLC+)"}));
         QVERIFY(!part<QPushButton>(dialog, "importButton")->isEnabled());
     }
 
     void showsModesAndPreview()
     {
         Editor e(builtInNames());
-        QxfImportDialog *dialog = openImport(e);
-        chooseFixture(dialog, QStringLiteral("spot"));
+        FixtureImportDialog *dialog = openImport(e);
+        chooseFixture(dialog, QStringLiteral("spot deluxe"));
         QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(),
                  QStringLiteral("Acme Spot 300 Profile Deluxe (Moving Head)"));
         auto *modes = part<QTreeWidget>(dialog, "modeList");
@@ -225,9 +253,9 @@ private slots:
     void importFillsTheEditor()
     {
         Editor e(builtInNames());
-        QxfImportDialog *dialog = openImport(e);
-        QPointer<QxfImportDialog> alive(dialog);
-        chooseFixture(dialog, QStringLiteral("spot"));
+        FixtureImportDialog *dialog = openImport(e);
+        QPointer<FixtureImportDialog> alive(dialog);
+        chooseFixture(dialog, QStringLiteral("spot deluxe"));
         click(dialog, "importButton");
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(alive.isNull());
@@ -281,7 +309,7 @@ private slots:
     {
         Editor e(builtInNames());
         e.save(QStringLiteral("first"));
-        QxfImportDialog *dialog = openImport(e);
+        FixtureImportDialog *dialog = openImport(e);
         chooseFixture(dialog, QStringLiteral("dimmer"));
         click(dialog, "importButton");
         QVERIFY(QTest::qWaitForWindowActive(e.window));
@@ -295,8 +323,8 @@ private slots:
     {
         Editor e(builtInNames());
         const FixtureProfile before = e.profile();
-        QxfImportDialog *dialog = openImport(e);
-        chooseFixture(dialog, QStringLiteral("spot"));
+        FixtureImportDialog *dialog = openImport(e);
+        chooseFixture(dialog, QStringLiteral("spot deluxe"));
         click(dialog, "cancelButton");
         QVERIFY(!dialog->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(e.window));
@@ -308,15 +336,17 @@ private slots:
     {
         RecordingNavigator navigator;
         Editor e(builtInNames(), true, &navigator);
-        QxfImportDialog *dialog = openImport(e);
+        FixtureImportDialog *dialog = openImport(e);
         const QString broken = m_dir.filePath(QStringLiteral("broken.qxf"));
         e.prompts.paths.enqueue(broken);
         click(dialog, "otherFileButton");
         QCOMPARE(e.prompts.calls.size(), 2);
         QCOMPARE(e.prompts.calls.at(0).kind, PromptCall::OpenFile);
-        QCOMPARE(e.prompts.calls.at(0).title, QStringLiteral("Open QLC+ Fixture"));
-        QCOMPARE(e.prompts.calls.at(0).filter, QStringLiteral("QLC+ Fixture Definition(*.qxf)|*.qxf"));
-        QCOMPARE(e.prompts.calls.at(1).title, QStringLiteral("Import QLC+ Fixture"));
+        QCOMPARE(e.prompts.calls.at(0).title, QStringLiteral("Open Fixture Definition"));
+        QCOMPARE(e.prompts.calls.at(0).filter,
+                 QStringLiteral("Fixture Definition|*.qxf;*.gdtf|QLC+ Fixture Definition(*.qxf)|*.qxf|"
+                                "GDTF Fixture(*.gdtf)|*.gdtf"));
+        QCOMPARE(e.prompts.calls.at(1).title, QStringLiteral("Import Fixture"));
         QCOMPARE(e.prompts.calls.at(1).text,
                  QStringLiteral("%1 cannot be read as a QLC+ fixture definition:\nbroken.qxf: not well-formed XML at "
                                 "line 5, column 1: Premature end of document.")
@@ -362,12 +392,12 @@ private slots:
         Editor e(builtInNames(), true, &navigator);
         QVERIFY(QDir(e.path(QString())).mkdir(QStringLiteral("ChNameDown.fix")));
         const FixtureProfile before = e.profile();
-        QxfImportDialog *dialog = openImport(e);
+        FixtureImportDialog *dialog = openImport(e);
         e.prompts.paths.enqueue(m_dir.filePath(QStringLiteral("scanner.qxf")));
         click(dialog, "otherFileButton");
         click(dialog, "importButton");
         QVERIFY(dialog->isVisible());
-        QCOMPARE(e.prompts.last().title, QStringLiteral("Import QLC+ Fixture"));
+        QCOMPARE(e.prompts.last().title, QStringLiteral("Import Fixture"));
         QVERIFY2(e.prompts.last().text.startsWith(
                      QStringLiteral("The channel names could not be saved in %1, so nothing is imported:\n")
                          .arg(QDir::toNativeSeparators(e.path(QString())))),
@@ -379,14 +409,80 @@ private slots:
     void withoutLibrary()
     {
         qputenv("ZELVAR71_QLCPLUS_FIXTURES", NoLibrary.toLocal8Bit());
+        qunsetenv("ZELVAR71_GDTF_FIXTURES");
         Editor e(builtInNames());
-        QxfImportDialog *dialog = openImport(e);
+        FixtureImportDialog *dialog = openImport(e);
         QCOMPARE(part<QLabel>(dialog, "libraryLabel")->text(),
-                 QStringLiteral("No QLC+ fixture library is installed (Debian package qlcplus-data). Any .qxf file "
-                                "opens with Other File..."));
+                 QStringLiteral("No QLC+ fixture library is installed (Debian package qlcplus-data).\n"
+                                "0 GDTF fixtures in %1\nAny .qxf or .gdtf file opens with Other File...")
+                     .arg(QDir::toNativeSeparators(e.path(QStringLiteral("data/tst_fixtureimportdialog/gdtf")))));
         QCOMPARE(part<QTreeWidget>(dialog, "fixtureTree")->topLevelItemCount(), 0);
+    }
+
+    // A GDTF fixture type: its DMX modes with the ones a profile cannot hold greyed, the
+    // preview, and Import filling the editor and writing the name it adds.
+    void importsGdtf()
+    {
+        RecordingNavigator navigator;
+        Editor e(builtInNames(), true, &navigator);
+        FixtureImportDialog *dialog = openImport(e);
+        chooseFixture(dialog, QStringLiteral("acme spot gdtf"));
+        QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(), QStringLiteral("Acme Spot 300 (Acme Spot 300 Profile)"));
+        auto *modes = part<QTreeWidget>(dialog, "modeList");
+        QCOMPARE(modes->topLevelItemCount(), 4);
+        QCOMPARE(texts(modes->topLevelItem(0), 3), (QStringList{"Standard", "14", ""}));
+        QCOMPARE(texts(modes->topLevelItem(1), 3),
+                 (QStringList{"Extended", "17", "17 channels; a profile holds at most 16"}));
+        QCOMPARE(texts(modes->topLevelItem(2), 3),
+                 (QStringList{"Two Breaks", "1",
+                              "its channel \"Beam_Zoom\" is on DMX break 2; a profile has one DMX address"}));
+        QVERIFY(!(modes->topLevelItem(2)->flags() & Qt::ItemIsEnabled));
+        QVERIFY(modes->topLevelItem(3)->flags() & Qt::ItemIsEnabled);
+        QCOMPARE(modes->currentItem(), modes->topLevelItem(0));
+        auto *preview = part<QTableWidget>(dialog, "channelPreview");
+        QCOMPARE(preview->rowCount(), 14);
+        const auto row = [preview](int r) {
+            QStringList t;
+            for (int c = 0; c < preview->columnCount(); ++c)
+                t << preview->item(r, c)->text();
+            return t;
+        };
+        QCOMPARE(row(1), (QStringList{"Chan 2", "Yoke_Pan (fine)", "Pan Fine", "Fade", "1"}));
+        QCOMPARE(row(9), (QStringList{"Chan 10", "Beam_Gobo1Pos (fine)", "GRotFine (new)", "Fade", "1"}));
+        QCOMPARE(part<QLabel>(dialog, "addedNamesLabel")->text(),
+                 QStringLiteral("Import adds to the channel-name table: GRotFine"));
+        QVERIFY(part<QPlainTextEdit>(dialog, "warningList")
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("- Physical data (emitters, filters, models, geometries) is not kept.\n"
+                                               "- 1 relation between channels (multiply, override) is not kept.\n")));
+
+        click(dialog, "importButton");
+        QVERIFY(QTest::qWaitForWindowActive(e.window));
+        QCOMPARE(e.edit("text1")->text(), QStringLiteral("Spot 300 Standard "));
+        QCOMPARE(e.combo("Combo1")->currentText(), QStringLiteral("14"));
+        QCOMPARE(e.rowTexts("MSFlexGrid1", 10), (QStringList{"Chan 10", "GRotFine", "Fade"}));
+        QCOMPARE(e.checkedMasters(), QStringList{"Chan 5"});
+        QCOMPARE(navigator.namesWritten, 1);
+        QCOMPARE(testsupport::readAll(e.path(QStringLiteral("ChNameDown.fix"))).mid(59 * 8, 8), QByteArray("GRotFine"));
+        QCOMPARE(e.prompts.last().text.section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("Spot 300 Standard is imported. Check it and save it."));
+        e.save(QStringLiteral("spot"));
+        QCOMPARE(e.prompts.last().text, documentsFolder() + QStringLiteral("/Spot_300-Standard.zff"));
+
+        // Other File opens a .gdtf too; one that is no zip archive says so.
+        FixtureImportDialog *again = openImport(e);
+        e.prompts.paths.enqueue(m_gdtf + QStringLiteral("/not-a-zip.gdtf"));
+        click(again, "otherFileButton");
+        QCOMPARE(e.prompts.last().text,
+                 QStringLiteral("%1 cannot be read as a GDTF fixture definition:\nnot-a-zip.gdtf: it is not a zip "
+                                "archive, as a .gdtf file is")
+                     .arg(QDir::toNativeSeparators(m_gdtf + QStringLiteral("/not-a-zip.gdtf"))));
+        e.prompts.paths.enqueue(m_gdtf + QStringLiteral("/Beta@Par_18.gdtf"));
+        click(again, "otherFileButton");
+        QCOMPARE(part<QLabel>(again, "fixtureLabel")->text(), QStringLiteral("Beta Lighting Par_18 (LED Par 18)"));
+        QCOMPARE(part<QTreeWidget>(again, "modeList")->currentItem()->text(0), QStringLiteral("4 Channel"));
     }
 };
 
-QTEST_MAIN(TestQxfImportDialog)
-#include "tst_qxfimportdialog.moc"
+QTEST_MAIN(TestFixtureImportDialog)
+#include "tst_fixtureimportdialog.moc"

@@ -1,10 +1,13 @@
-// The texts of QLC+ definitions as a profile holds them: plain ASCII, short enough for its
-// fields (step names of 8 characters, fixture names of 18), and as parts of file names.
+// The texts of fixture definitions as a profile holds them, whatever file they come from:
+// plain ASCII, short enough for its fields (step names of 8 characters, fixture names of
+// 18), and as parts of file names.
 #pragma once
 
 #include "fixture/fixtureprofile.h"
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace zelvar {
 
@@ -39,5 +42,22 @@ QString ShortModelName(const QString &model, int room, ModelShortening how, bool
 
 // `text` as part of a file name: ASCII letters, digits, '.', '+', '-' and '_'.
 QString FileNameText(const QString &text);
+
+// What fixture names are made from: the model in printable ASCII, else the manufacturer,
+// else "Imported Fixture".
+QString ImportedModelText(const QString &model, const QString &manufacturer);
+
+// The fixture names of all modes of a model (ImportedModelText's): the model, shortened as
+// it must be (common words such as "LED" and "Pro" and the vowels of long words go before
+// words are dropped, and the model's numbers stay), and when there are several modes a
+// short tag of the mode's name, within 18 characters and different for every mode. None of
+// them is one of `taken` (compared without regard to case), the names other models already
+// hold.
+QStringList ImportedFixtureNames(const QString &model, const QStringList &modeNames, const QSet<QString> &taken = {});
+QString ImportedFixtureName(const QString &model, const QStringList &modeNames, int mode);
+
+// A file name for the profile of a mode: model and mode in letters, digits, '.', '+',
+// '-' and '_', ending in ".zff".
+QString ImportedFileName(const QString &model, const QString &modeName);
 
 } // namespace zelvar

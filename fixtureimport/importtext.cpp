@@ -1,5 +1,6 @@
-// Shortening QLC+ texts into the fields of a profile.
-#include "qxfimport/qxftext.h"
+// Shortening the texts of fixture definitions into the fields of a profile, and the names
+// of imported fixtures.
+#include "fixtureimport/importtext.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -447,8 +448,9 @@ QString shortStepName(const QString &text, int length)
     // "3-facet" are two words each, while "S-F" stays whole.
     QStringList parts;
     for (const QString &piece : plain.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        QString word;
-        const auto flush = [&] {
+        qsizetype start = 0;
+        const auto flush = [&](qsizetype end) {
+            const QString word = piece.mid(start, end - start);
             const qsizetype dash = word.indexOf(QLatin1Char('-'));
             // Two words, or a number and its word ("3-facet").
             const auto all = [](const QString &t, bool (QChar::*kind)() const) {
@@ -462,19 +464,18 @@ QString shortStepName(const QString &text, int length)
                 parts << left << right;
             else if (!word.isEmpty())
                 parts << word;
-            word.clear();
         };
-        for (int i = 0; i < piece.size(); ++i) {
+        static const QString signs = QStringLiteral(",;:/+&|=~<>");
+        for (qsizetype i = 0; i < piece.size(); ++i) {
             const QChar c = piece.at(i);
             const bool arrow = c == QLatin1Char('-') && i + 1 < piece.size() && piece.at(i + 1) == QLatin1Char('>');
-            if (QStringLiteral(",;:/+&|=~<>").contains(c) || arrow) {
-                flush();
+            if (signs.contains(c) || arrow) {
+                flush(i);
                 i += arrow ? 1 : 0;
-            } else {
-                word += c;
+                start = i + 1;
             }
         }
-        flush();
+        flush(piece.size());
     }
     QStringList tokens;
     bool colours = true;
@@ -611,6 +612,167 @@ QString FileNameText(const QString &text)
     while (safe.endsWith(QLatin1Char('.')) || safe.endsWith(QLatin1Char('_')))
         safe.chop(1);
     return safe;
+}
+
+namespace {
+
+// A short tag of a mode's name: "16 Channel" gives "16ch", "Mode 2" gives "M2". Without
+// `brackets`, what the name holds in brackets is left out.
+QString modeTag(const QString &modeName, bool brackets)
+{
+    static const QRegularExpression channels(
+        QStringLiteral(R"((\d+)\s*-?\s*(?:channels?|chan\.?|ch\.?|kanal|kanale|dmx)(?![a-z]))"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression numberedMode(QStringLiteral(R"(\bmode\s*(\d+))"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression modeWord(QStringLiteral(R"(\bmode\b)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression bracketed(QStringLiteral(R"(\([^)]*\)|\[[^\]]*\])"));
+    QString tag = AsciiText(modeName);
+    if (!brackets) {
+        const QString outside = QString(tag).replace(bracketed, QStringLiteral(" ")).simplified();
+        if (!outside.isEmpty())
+            tag = outside;
+    }
+    tag.replace(channels, QStringLiteral("\\1ch"));
+    tag.replace(numberedMode, QStringLiteral("M\\1"));
+    const QString withoutWord = QString(tag).replace(modeWord, QString()).simplified();
+    if (!withoutWord.isEmpty())
+        tag = withoutWord;
+    return ShortenedText(tag, 8);
+}
+
+// Whether every number of `model` stands in `name`.
+bool keepsNumbers(const QString &model, const QString &name)
+{
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    QStringList kept;
+    for (auto it = number.globalMatch(name); it.hasNext();)
+        kept << it.next().captured();
+    for (auto it = number.globalMatch(model); it.hasNext();) {
+        if (!kept.contains(it.next().captured()))
+            return false;
+    }
+    return true;
+}
+
+// The model and the tag in one fixture name, the model shortened as `how` says.
+QString nameWithTag(const QString &model, QString tag, ModelShortening how)
+{
+    if (tag.isEmpty())
+        return ShortModelName(model, FixtureNameLength, how);
+    if (model.size() + 1 + tag.size() > FixtureNameLength)
+        tag.remove(QLatin1Char(' '));
+    // The model's words tell models apart, its numbers most of all: the tag gives up
+    // letters (down to three) before the model loses a word, and before it loses a number
+    // when it must lose a word anyway.
+    // Each shorter tag is made only when the longer one left the model no room.
+    QStringList tags;
+    QStringList models;
+    for (int length = int(tag.size()); length >= 3 || tags.isEmpty(); --length) {
+        const QString t = tags.isEmpty() ? tag : ShortenedText(tag, length);
+        bool whole = false;
+        tags << t;
+        models << ShortModelName(model, FixtureNameLength - 1 - int(t.size()), how, &whole);
+        if (whole)
+            return models.constLast() + QLatin1Char(' ') + t;
+    }
+    for (int i = 0; i < tags.size(); ++i) {
+        if (keepsNumbers(model, models.at(i)))
+            return models.at(i) + QLatin1Char(' ') + tags.at(i);
+    }
+    return models.constFirst() + QLatin1Char(' ') + tag;
+}
+
+// The names of all modes: each mode takes the first of its tags, the model shortened the
+// first way and then the second, that gives a name no other mode can take at that stage,
+// that no mode has taken before and that is not one of `taken`. Empty names where even the
+// last stage found none.
+QStringList fixtureNames(const QString &model, const QStringList &modes, const QSet<QString> &taken)
+{
+    const int count = int(modes.size());
+    QStringList chosen(count);
+    QSet<QString> used = taken;
+    for (int stage = 0; stage < 4; ++stage) {
+        QStringList tags(count);
+        for (int i = 0; i < count && count > 1; ++i) {
+            const QString &name = modes.at(i);
+            tags[i] = stage == 0   ? modeTag(name, false)
+                    : stage == 1 ? modeTag(name, true)
+                    : stage == 2 ? QStringLiteral("M%1").arg(i + 1)
+                                 : QStringLiteral("#%1").arg(i + 1);
+        }
+        for (ModelShortening how : {ModelShortening::CommonWordsFirst, ModelShortening::VowelsFirst}) {
+            QStringList candidates(count);
+            for (int i = 0; i < count; ++i) {
+                if (chosen.at(i).isEmpty())
+                    candidates[i] = nameWithTag(model, tags.at(i), how);
+            }
+            QHash<QString, int> counts;
+            for (const QString &c : std::as_const(candidates))
+                ++counts[c.toLower()];
+            for (int i = 0; i < count; ++i) {
+                const QString &candidate = candidates.at(i);
+                if (!candidate.isEmpty() && counts.value(candidate.toLower()) == 1
+                    && !used.contains(candidate.toLower()))
+                    chosen[i] = candidate;
+            }
+            for (const QString &name : std::as_const(chosen))
+                used.insert(name.toLower());
+        }
+    }
+    return chosen;
+}
+
+} // namespace
+
+QString ImportedModelText(const QString &model, const QString &manufacturer)
+{
+    QString text = AsciiText(model);
+    if (text.isEmpty())
+        text = AsciiText(manufacturer);
+    return text.isEmpty() ? QStringLiteral("Imported Fixture") : text;
+}
+
+QStringList ImportedFixtureNames(const QString &model, const QStringList &modeNames, const QSet<QString> &taken)
+{
+    QSet<QString> takenLower;
+    for (const QString &t : taken)
+        takenLower.insert(t.toLower());
+    QStringList names = fixtureNames(model, modeNames, takenLower);
+    // Every way of shortening gives names other models hold: the model takes a number.
+    QSet<QString> used = takenLower;
+    for (const QString &n : std::as_const(names))
+        used.insert(n.toLower());
+    for (int i = 0; i < names.size(); ++i) {
+        const QString tag = modeNames.size() <= 1 ? QString() : QStringLiteral("M%1").arg(i + 1);
+        for (int n = 2; names.at(i).isEmpty(); ++n) {
+            const QString numbered =
+                nameWithTag(model, tag + QStringLiteral("~%1").arg(n), ModelShortening::CommonWordsFirst);
+            if (!used.contains(numbered.toLower())) {
+                names[i] = numbered;
+                used.insert(numbered.toLower());
+            }
+        }
+    }
+    return names;
+}
+
+QString ImportedFixtureName(const QString &model, const QStringList &modeNames, int mode)
+{
+    if (modeNames.size() <= 1 || mode < 0 || mode >= modeNames.size())
+        return ShortModelName(model, FixtureNameLength, ModelShortening::CommonWordsFirst);
+    return ImportedFixtureNames(model, modeNames).at(mode);
+}
+
+QString ImportedFileName(const QString &model, const QString &modeName)
+{
+    QString name = FileNameText(model);
+    const QString modeText = FileNameText(modeName);
+    if (!modeText.isEmpty())
+        name += QLatin1Char('-') + modeText;
+    if (name.isEmpty())
+        name = QStringLiteral("fixture");
+    return name + QStringLiteral(".zff");
 }
 
 } // namespace zelvar
