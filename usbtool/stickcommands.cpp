@@ -80,7 +80,7 @@ Outcome StickCommands::listFiles()
         return noDriver();
     m_panel.report(m_device.CloseInterface());
     m_panel.SetStickButtons(false);
-    m_panel.report(m_device.OpenInterface(StickBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Stick, StickBitRate));
     m_panel.clearFileList();
     const Outcome listed = runListing();
     m_panel.report(m_device.lowerRts());
@@ -141,7 +141,7 @@ Outcome StickCommands::readFile()
         return Outcome::failure(QStringLiteral("no file was chosen"));
     }
     m_panel.SetStickButtons(false);
-    m_panel.report(m_device.OpenInterface(StickBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Stick, StickBitRate));
     const Outcome copied = copyFromStick(block, *selected, path);
     m_panel.SetStickButtons(true);
     return copied;
@@ -251,7 +251,7 @@ Outcome StickCommands::copyToStick(const QString &path)
     m_panel.SetStickButtons(false);
     const QByteArray block
         = StickCommand::write(splitStickFileName(QFileInfo(path).fileName()), quint32(size)).bytes();
-    m_panel.report(m_device.OpenInterface(StickBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Stick, StickBitRate));
     Outcome result = Outcome::success();
     if (!send(block)) {
         result = notTaken(QStringLiteral("write"));
@@ -321,7 +321,7 @@ Outcome StickCommands::formatStick()
 Outcome StickCommands::deleteWith(const QByteArray &block, bool exactReply)
 {
     m_panel.SetStickButtons(false);
-    m_panel.report(m_device.OpenInterface(StickBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Stick, StickBitRate));
     Outcome result = Outcome::success();
     if (!send(block)) {
         result = notTaken(QStringLiteral("delete"));
