@@ -163,6 +163,9 @@ QStringList spelledOut(const QString &told)
         {QStringLiteral("receive"), QStringLiteral("save Receive file")},
         {QStringLiteral("delete?"), QStringLiteral("ask Delete outgoing.bin from the stick?")},
         {QStringLiteral("format?"), QStringLiteral("ask Every file on the stick will be erased. Format the stick?")},
+        {QStringLiteral("unlisted"),
+         QStringLiteral("box outgoing.bin was not written: the stick did not answer the listing command, so it is "
+                        "not known whether the stick holds a file of that name already!")},
     };
     QStringList out;
     static const QRegularExpression item(QStringLiteral(R"(\[[^\]]*\]|\S+)"));
@@ -693,6 +696,37 @@ private slots:
         QCOMPARE(t.stickButtons(), QStringLiteral("11111"));
     }
 
+    void writOverAListedFileAsksWithCancelTheDefault_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("OK") << true;
+    }
+
+    void writOverAListedFileAsksWithCancelTheDefault()
+    {
+        QFETCH(bool, ok);
+        Tool t("kzt_dmx20");
+        QVERIFY(testsupport::writeAll(t.sim.stickFile(QStringLiteral("showfile.tzk")), QByteArray("old")));
+        const QString file = t.sim.path(QStringLiteral("showfile2.tzk"));
+        QVERIFY(testsupport::writeAll(file, pattern(30)));
+        t.prompts.paths << file;
+        t.prompts.answers << PromptAnswer::Ok << (ok ? PromptAnswer::Ok : PromptAnswer::Cancel);
+        t.click("1021");
+        t.click("1002");
+        QCOMPARE(t.messages(),
+                 (QStringList{QStringLiteral("showfile2.tzk will be stored on the stick as showfile.tzk: the stick "
+                                             "keeps at most 8 characters before the point and 8 after it."),
+                              QStringLiteral("showfile.tzk is already on the stick. Replace it?")}));
+        QCOMPARE(t.prompts.last().title, QString());
+        QCOMPARE(t.prompts.last().buttons, PromptButtons::OkCancelDefaultCancel);
+        QCOMPARE(t.sim.writes().size(), ok ? 4 : 1);
+        QCOMPARE(testsupport::readAll(t.sim.stickFile(QStringLiteral("showfile.tzk"))),
+                 ok ? pattern(30) : QByteArray("old"));
+        QCOMPARE(t.child<QListWidget>("1008")->count(), 1);
+        QCOMPARE(t.stickButtons(), QStringLiteral("11111"));
+    }
+
     void missingLibraryIsToldWithoutATitleAndOnceByEachCommand()
     {
         UsbSimulator sim;
@@ -752,31 +786,31 @@ private slots:
         QTest::newRow("no FT_ListDevices")
             << QByteArray("FT_ListDevices") << QByteArray() << true
             << "find:ListDevices Close! ListDevices! nodevice Write! ClrRts! Close! open Close! ListDevices! nodevice "
-               "Write! Close! format? Close! ListDevices! nodevice Write! Close! ListDevices! nodevice open ClrRts! "
+               "Write! ClrRts! Close! format? Close! ListDevices! nodevice Write! Close! ListDevices! nodevice open ClrRts! "
                "Write! Close! ListDevices! nodevice receive SetRts! Close!";
         QTest::newRow("no FT_Read")
             << QByteArray("FT_Read") << QByteArray() << true
-            << "find:Read Close! OpenEx! nodevice ClrRts! Close! open Close! OpenEx! nodevice Close! format? Close! "
+            << "find:Read Close! OpenEx! nodevice ClrRts! Close! open Close! OpenEx! nodevice ClrRts! Close! format? Close! "
                "OpenEx! nodevice Close! OpenEx! SetBaudRate! SetDataCharacteristics! SetFlowControl! Close! nodevice "
                "open ClrRts! Close! OpenEx! SetBaudRate! SetDataCharacteristics! SetFlowControl! Close! nodevice "
                "receive SetRts! Close!";
         QTest::newRow("no FT_SetTimeouts")
             << QByteArray("FT_SetTimeouts") << QByteArray() << true
-            << "find:SetTimeouts SetTimeouts! SetRts! ClrRts! open SetTimeouts! SetRts! ClrRts! SetTimeouts! SetRts! "
-               "ClrRts! format? SetTimeouts! SetRts! ClrRts! [Error!] SetBaudRate! SetDataCharacteristics! "
+            << "find:SetTimeouts SetTimeouts! SetRts! ClrRts! open SetTimeouts! SetRts! ClrRts! unlisted "
+               "format? SetTimeouts! SetRts! ClrRts! [Error!] SetBaudRate! SetDataCharacteristics! "
                "SetFlowControl! nodevice open ClrRts! SetBaudRate! SetDataCharacteristics! SetFlowControl! nodevice "
                "receive SetRts!";
         QTest::newRow("no FT_SetFlowControl")
             << QByteArray("FT_SetFlowControl") << QByteArray() << true
-            << "find:SetFlowControl SetRts! ClrRts! open SetRts! ClrRts! SetRts! ClrRts! format? SetRts! ClrRts! "
+            << "find:SetFlowControl SetRts! ClrRts! open SetRts! ClrRts! unlisted format? SetRts! ClrRts! "
                "[Error!] SetFlowControl! nodevice open ClrRts! SetFlowControl! nodevice receive SetRts!";
         QTest::newRow("no FT_SetRts")
             << QByteArray("FT_SetRts") << QByteArray() << true
-            << "find:SetRts SetRts! ClrRts! open SetRts! ClrRts! SetRts! ClrRts! format? SetRts! ClrRts! [Error!] "
+            << "find:SetRts SetRts! ClrRts! open SetRts! ClrRts! unlisted format? SetRts! ClrRts! [Error!] "
                "open ClrRts! receive SetRts! "
                "[Receive stopped: the interface failed before any data came. received.bin is unchanged!]";
         QTest::newRow("no FT_ClrRts") << QByteArray("FT_ClrRts") << QByteArray() << true
-                                      << "find:ClrRts ClrRts! save ClrRts! ClrRts! open ClrRts! ClrRts! delete? "
+                                      << "find:ClrRts ClrRts! save ClrRts! ClrRts! open ClrRts! ClrRts! ClrRts! delete? "
                                          "ClrRts! ClrRts! format? ClrRts! ClrRts! open ClrRts! receive ClrRts!";
     }
 

@@ -350,6 +350,11 @@ bool Zelvar71SaveDialog::confirm(const QString &question)
     return m_prompts.message(this, question, QString(), PromptButtons::OkCancelDefaultCancel) == PromptAnswer::Ok;
 }
 
+bool Zelvar71SaveDialog::confirmReplace(const QString &question)
+{
+    return confirm(question);
+}
+
 void Zelvar71SaveDialog::setLinkButtons(bool receive, bool cancelReceive, bool send, bool cancelSend)
 {
     m_receive->setEnabled(receive);

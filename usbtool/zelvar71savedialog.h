@@ -44,6 +44,7 @@ public:
     void addFileListItem(const QString &text) override;
     std::optional<QString> selectedFileListItem() const override;
     bool confirm(const QString &question) override;
+    bool confirmReplace(const QString &question) override;
     void setLinkButtons(bool receive, bool cancelReceive, bool send, bool cancelSend) override;
     void showStatus(const QString &text) override;
     void showPath(const QString &path) override;
