@@ -561,8 +561,23 @@ private slots:
         }
     }
 
-    void closingDuringATransferWaitsForItsEnd()
+    // Every way of closing asks first during a transfer; only OK stops it.
+    void closingDuringATransferAsksFirst_data()
     {
+        QTest::addColumn<QByteArray>("way");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("close box, OK") << QByteArray("close box") << true;
+        QTest::newRow("close box, Cancel") << QByteArray("close box") << false;
+        QTest::newRow("Exit, OK") << QByteArray("Exit") << true;
+        QTest::newRow("&Exit, Cancel") << QByteArray("&Exit") << false;
+        QTest::newRow("Escape, OK") << QByteArray("Escape") << true;
+        QTest::newRow("Enter, Cancel") << QByteArray("Enter") << false;
+    }
+
+    void closingDuringATransferAsksFirst()
+    {
+        QFETCH(QByteArray, way);
+        QFETCH(bool, ok);
         Tool t;
         t.sim.setLinkPaced(true);
         const QString file = t.sim.path(QStringLiteral("long.tzk"));
@@ -573,16 +588,78 @@ private slots:
         t.click("1013");
         QTRY_VERIFY_WITH_TIMEOUT(t.progress()->value() >= 1, 30000);
         QSignalSpy finished(t.dialog.get(), &QDialog::finished);
-        t.dialog->close();
+        t.prompts.answers << (ok ? PromptAnswer::Ok : PromptAnswer::Cancel);
+        if (way == "close box") {
+            t.dialog->close();
+        } else if (way == "Exit") {
+            t.click("2");
+        } else if (way == "&Exit") {
+            t.action("Exit")->trigger();
+        } else if (way == "Escape") {
+            QTest::keyClick(t.dialog.get(), Qt::Key_Escape);
+        } else {
+            t.child<QLineEdit>("1010")->setFocus();
+            QTest::keyClick(t.child<QLineEdit>("1010"), Qt::Key_Return);
+        }
+        QCOMPARE(t.messages(), QStringList{QStringLiteral("A transfer is running. Stop it?")});
+        QCOMPARE(t.prompts.last().title, QString());
+        QCOMPARE(t.prompts.last().buttons, PromptButtons::OkCancelDefaultCancel);
+        if (!ok) {
+            // Nothing stopped: the send goes on, and the dialog with it.
+            QTest::qWait(300);
+            QVERIFY(t.dialog->isVisible());
+            QVERIFY(t.dialog->linkCommands().isRunning());
+            QCOMPARE(t.linkButtons(), QStringLiteral("0001"));
+            QCOMPARE(t.status(), QStringLiteral("Sending"));
+            t.click("1015");
+            QVERIFY(t.waitForFinish());
+            QCOMPARE(t.status(), Complete);
+            QVERIFY(t.dialog->isVisible());
+            return;
+        }
         QVERIFY(finished.wait(30000));
         QVERIFY(!t.dialog->isVisible());
-        // The send stopped at a block's end, then the close box closed the interface.
+        // The send stopped at a block's end, and the status line says how far it got.
         const QByteArray sent = testsupport::readAll(t.out);
         QCOMPARE(sent.size() % 510, 0);
+        QVERIFY(sent.size() < content.size());
         QCOMPARE(sent, content.left(sent.size()));
+        QCOMPARE(t.status(), QStringLiteral("Send stopped: %1 of 51000 bytes sent").arg(sent.size()));
+        QCOMPARE(t.messages().size(), 1);
+        // Then only the close box closes the interface.
         const QStringList calls = t.sim.calls();
-        QCOMPARE(calls.last(), QStringLiteral("FT_Close dev0 = 0"));
-        QVERIFY(calls.at(calls.size() - 2).startsWith(QLatin1String("FT_Write dev0 510")));
+        const QString lastWrite = calls.filter(QStringLiteral("FT_Write dev0")).last();
+        QVERIFY(lastWrite.startsWith(QLatin1String("FT_Write dev0 510")));
+        QCOMPARE(calls.last(), way == "close box" ? QStringLiteral("FT_Close dev0 = 0") : lastWrite);
+    }
+
+    void closingDuringAReceiveAsksToo()
+    {
+        Tool t;
+        const QString file = t.sim.path(QStringLiteral("back.bin"));
+        QVERIFY(testsupport::writeAll(t.in, pattern(700, 3)));
+        t.prompts.paths << file;
+        t.click("1025");
+        t.click("1012");
+        QTRY_VERIFY_WITH_TIMEOUT(testsupport::readAll(t.in).size() == 700 && t.progress()->value() >= 3, 20000);
+        QTest::qWait(700); // a read that times out: all 700 bytes have come
+        QSignalSpy finished(t.dialog.get(), &QDialog::finished);
+        t.prompts.answers << PromptAnswer::Ok;
+        t.click("2");
+        QCOMPARE(t.messages(), QStringList{QStringLiteral("A transfer is running. Stop it?")});
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(t.status(), QStringLiteral("Receive stopped: 700 bytes received"));
+        QCOMPARE(testsupport::readAll(file), pattern(700, 3));
+    }
+
+    // Without a transfer nothing is asked.
+    void closingWhenIdleAsksNothing()
+    {
+        Tool t;
+        t.click("1025");
+        t.click("2");
+        QVERIFY(!t.dialog->isVisible());
+        QVERIFY(t.prompts.calls.isEmpty());
     }
 
     void presenceIsFoundWhileTheDialogIsOpen()
