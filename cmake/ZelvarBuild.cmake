@@ -23,6 +23,9 @@ function(zelvar_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    # A test function left outside its class would compile and never run: this makes it
+    # an error (clang calls it a missing prototype).
+    target_compile_options(${name} PRIVATE -Wmissing-declarations $<$<CXX_COMPILER_ID:Clang>:-Wmissing-prototypes>)
     add_test(NAME ${name} COMMAND ${ARG_WRAPPER} $<TARGET_FILE:${name}>)
     # Recovery files of unsaved work go to a data folder of the test's own, never the user's;
     # tests that leave work behind give each case a fresh one.

@@ -113,11 +113,11 @@ private:
     QLabel *m_sentLabel = nullptr;      // Label4: bytes sent
     QLabel *m_receivedLabel = nullptr;  // Label7: bytes received
     QProgressBar *m_progressBar = nullptr;
-    QPlainTextEdit *m_logBox = nullptr;           // text1
-    QPushButton *m_sendButton = nullptr;          // Command1
-    QPushButton *m_sendCancelButton = nullptr;    // Command2
-    QPushButton *m_receiveButton = nullptr;       // Command3
-    QPushButton *m_stopReceiveButton = nullptr;   // Command4
+    QPlainTextEdit *m_logBox = nullptr;         // text1
+    QPushButton *m_sendButton = nullptr;        // Command1
+    QPushButton *m_sendCancelButton = nullptr;  // Command2
+    QPushButton *m_receiveButton = nullptr;     // Command3
+    QPushButton *m_stopReceiveButton = nullptr; // Command4
 };
 
 } // namespace zelvar

@@ -385,10 +385,7 @@ private slots:
         QVERIFY(!ReadChannelNameTable(folder.path(), table));
         QCOMPARE(table, saved);
     }
-};
 
-QTEST_GUILESS_MAIN(TestChannelNames)
-#include "tst_channames.moc"
     void recoveryKeepsTheChangedRowsOnly()
     {
         ChannelNameTable saved;
@@ -430,4 +427,7 @@ QTEST_GUILESS_MAIN(TestChannelNames)
         QVERIFY(!DecodeNameRecovery(file, rows));
         QCOMPARE(rows, QVector<ChangedNameRow>(1));
     }
+};
 
+QTEST_GUILESS_MAIN(TestChannelNames)
+#include "tst_channames.moc"

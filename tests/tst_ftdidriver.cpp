@@ -219,31 +219,60 @@ private slots:
         QVERIFY(link.kernelDriverBound());
     }
 
-    void readEndsAtItsTimeoutWithAShortCount()
+    void aTransferThatCannotEndEndsAtItsTimeoutWithAShortCount_data()
     {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<int>("count"); // what the call reports done
+        QTest::newRow("read of a chip with nothing to send") << false << 500 << 0;
+        QTest::newRow("write to a chip that stops taking bytes") << true << 150 << 256;
+    }
+    void aTransferThatCannotEndEndsAtItsTimeoutWithAShortCount()
+    {
+        QFETCH(bool, write);
+        QFETCH(int, timeoutMs);
+        QFETCH(int, count);
         ChipOptions options;
         options.description = "kzt_dmx20";
         options.statusOnly = true;
-        m_usb->plug(options);
+        options.takesBytes = 256;
+        EmulatedFtdiChip &chip = m_usb->plug(options);
         FT_HANDLE h = openByDescription("kzt_dmx20");
         QVERIFY(h);
         QCOMPARE(FT_SetTimeouts(h, 500, 150), FT_OK);
-        char buffer[4];
+        QByteArray buffer(1000, 'w');
         DWORD got = 99;
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(FT_Read(h, buffer, 4, &got), FT_OK);
+        QCOMPARE(write ? FT_Write(h, buffer.data(), DWORD(buffer.size()), &got) : FT_Read(h, buffer.data(), 4, &got),
+                 FT_OK);
         const qint64 ms = clock.elapsed();
-        QCOMPARE(got, DWORD(0));
-        QVERIFY2(ms >= 480 && ms < 1500, qPrintable(QString::number(ms)));
+        QCOMPARE(got, DWORD(count));
+        QVERIFY2(ms >= timeoutMs - 20 && ms < timeoutMs + 1000, qPrintable(QString::number(ms)));
+        std::size_t taken = 0;
+        for (const d2xxsim::Bytes &w : chip.writes())
+            taken += w.size();
+        QCOMPARE(taken, std::size_t(write ? count : 0));
         QCOMPARE(FT_Close(h), FT_OK);
     }
 
+    void readWaitsForALateAnswerAndKeepsWhatCameBeyondItsCount_data()
+    {
+        // The chip's packets carry 62 bytes each: reply and listing of two files take two.
+        QTest::addColumn<int>("files");
+        QTest::addColumn<bool>("countedFirst"); // FT_GetStatus, not the read, fetches the answer
+        QTest::newRow("in one packet") << 1 << false;
+        QTest::newRow("in two packets") << 2 << false;
+        QTest::newRow("in two packets, counted first") << 2 << true;
+    }
     void readWaitsForALateAnswerAndKeepsWhatCameBeyondItsCount()
     {
-        const QString folder = path(QStringLiteral("late"));
+        QFETCH(int, files);
+        QFETCH(bool, countedFirst);
+        const QString folder = path(QStringLiteral("late%1").arg(files));
         QVERIFY(QDir().mkpath(folder));
-        QVERIFY(testsupport::writeAll(folder + QStringLiteral("/SHOW1.DAT"), QByteArray("x")));
+        for (int i = 1; i <= files; ++i)
+            QVERIFY(testsupport::writeAll(folder + QStringLiteral("/SHOW%1.DAT").arg(i), QByteArray("x")));
         ChipOptions options;
         options.description = "kzt_dmx20";
         options.answerDelayMs = 40;
@@ -259,19 +288,31 @@ private slots:
 
         // The reply comes 40 ms late, after status-only packets; the listing comes with it.
         QCOMPARE(FT_SetRts(h), FT_OK);
+        DWORD waiting = 0, sending = 9, events = 9;
+        if (countedFirst) {
+            // Each look waits for the chip; the first that sees the answer counts all of it.
+            for (int look = 0; waiting == 0 && look < 50; ++look)
+                QCOMPARE(FT_GetStatus(h, &waiting, &sending, &events), FT_OK);
+            QCOMPARE(waiting, DWORD(4 + 32 * files));
+        }
         char reply[4];
         QCOMPARE(FT_Read(h, reply, 4, &done), FT_OK);
-        QCOMPARE(QByteArray(reply, int(done)), testsupport::hex("a1 00 00 20"));
+        QCOMPARE(QByteArray(reply, int(done)), testsupport::hex("a1 00 00") + char(32 * files));
         QCOMPARE(FT_ClrRts(h), FT_OK);
-        DWORD waiting = 0, sending = 9, events = 9;
         QCOMPARE(FT_GetStatus(h, &waiting, &sending, &events), FT_OK);
-        QCOMPARE(waiting, DWORD(32));
+        QCOMPARE(waiting, DWORD(32 * files));
         QCOMPARE(sending, DWORD(0));
         // With RTS low the stick sends nothing; what came before is still there.
-        char entry[32];
-        QCOMPARE(FT_Read(h, entry, 32, &done), FT_OK);
-        QCOMPARE(done, DWORD(32));
-        QCOMPARE(QByteArray(entry, 16), QByteArray("DAT\0\0\0\0\0SHOW1\0\0\0", 16));
+        char entry[64];
+        QCOMPARE(FT_Read(h, entry, DWORD(32 * files), &done), FT_OK);
+        QCOMPARE(done, DWORD(32 * files));
+        // The entries in the folder's order.
+        QSet<QByteArray> listed, expected;
+        for (int i = 0; i < files; ++i) {
+            listed << QByteArray(entry + 32 * i, 16);
+            expected << QByteArray("DAT\0\0\0\0\0SHOW", 12) + char('1' + i) + QByteArray(3, '\0');
+        }
+        QCOMPARE(listed, expected);
         QCOMPARE(FT_Close(h), FT_OK);
     }
 

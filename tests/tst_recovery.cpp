@@ -198,15 +198,19 @@ private slots:
     {
         QTest::addColumn<bool>("profile"); // the fixture editor, or the channel-name editor
         QTest::addColumn<bool>("restore");
-        QTest::newRow("profile restored") << true << true;
-        QTest::newRow("profile discarded") << true << false;
-        QTest::newRow("names restored") << false << true;
-        QTest::newRow("names discarded") << false << false;
+        QTest::addColumn<bool>("savedBefore"); // the profile was saved before the change
+        QTest::newRow("profile restored") << true << true << false;
+        QTest::newRow("profile discarded") << true << false << false;
+        QTest::newRow("saved profile restored") << true << true << true;
+        QTest::newRow("names restored") << false << true << false;
+        QTest::newRow("names discarded") << false << false << false;
     }
     void theQuestionRestoresOrDiscards()
     {
         QFETCH(bool, profile);
         QFETCH(bool, restore);
+        QFETCH(bool, savedBefore);
+        const QString lamp = m_dir->filePath(QStringLiteral("lamp.zff"));
         const QString file = profile ? keptProfile() : keptNames();
         const QByteArray namesBefore = readAll(joinFolderPath(bin(), QStringLiteral("ChNameSet.fix")));
 
@@ -218,6 +222,12 @@ private slots:
         };
         // Work left behind through the close box.
         QMainWindow *window = open();
+        if (savedBefore) {
+            prompts.paths << lamp;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+            QVERIFY(QFile::exists(lamp));
+            prompts.calls.clear();
+        }
         if (profile)
             typeFixtureName(window, QStringLiteral("Kept Spot"));
         else
@@ -240,6 +250,11 @@ private slots:
                      restore ? QStringLiteral("Kept Spot") : QStringLiteral("New Fixture"));
             QCOMPARE(static_cast<Zelva71 *>(window)->hasUnsavedWork(), restore);
             if (restore) {
+                // Save proposes the file the work was last saved to, or nothing.
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+                QCOMPARE(prompts.last().kind, PromptCall::SaveFile);
+                QCOMPARE(prompts.last().text, savedBefore ? lamp : documentsFolder());
+                prompts.calls.removeLast();
                 // Restored work starts the history: an edit undone shows it again, unsaved.
                 auto *undo = window->findChild<QAction *>(QStringLiteral("mnuUndo"));
                 QVERIFY(!undo->isEnabled());

@@ -330,6 +330,28 @@ private slots:
         QCOMPARE(e.window->bytesToSave(), file.bytes());
     }
 
+    // Undo and redo show the step they concern, current in the step column.
+    void theStepTableShowsTheStepUndone()
+    {
+        Editor e;
+        e.open(stepsFile());
+        chooseEntry(e, "Combo9", 2);
+        e.clickCell("MSFlexGrid2", 1, 0);
+        e.click("Command3");
+        QCOMPARE(undoText(e), QStringLiteral("&Undo Delete step 1 of channel 3"));
+        chooseEntry(e, "Combo9", 0);
+        e.clickCell("MSFlexGrid2", 2, 0);
+        e.shortcut(Qt::Key_Z);
+        QCOMPARE(e.combo("Combo9")->currentIndex(), 2);
+        QCOMPARE(e.grid("MSFlexGrid2")->currentRow(), 0); // step 1 of "X", "Y"
+        // Redone, on the channel's one step.
+        chooseEntry(e, "Combo9", 0);
+        e.clickCell("MSFlexGrid2", 3, 0);
+        e.shortcut(Qt::Key_Y);
+        QCOMPARE(e.combo("Combo9")->currentIndex(), 2);
+        QCOMPARE(e.grid("MSFlexGrid2")->currentRow(), 0);
+    }
+
     // An action that changes nothing adds no step, and so leaves the redo alone (the
     // random edits below meet most such actions; a full channel they never reach).
     void nothingChangedIsNoStep()

@@ -375,10 +375,7 @@ private slots:
         QVERIFY(testsupport::writeAll(path, hex("01020304 0100")));
         QVERIFY(!ReadProfileHeader(path, h).ok());
     }
-};
 
-QTEST_GUILESS_MAIN(TestZffFile)
-#include "tst_zfffile.moc"
     void recoveryFileLayout()
     {
         FixtureProfile unsaved = newProfile(2, QStringLiteral("Wash"));
@@ -394,7 +391,8 @@ QTEST_GUILESS_MAIN(TestZffFile)
         FixtureProfile read;
         QString fileName;
         QVERIFY(DecodeProfileRecovery(file, read, fileName));
-        QVERIFY(read == unsaved);
+        // The file holds only the used steps: the slots beyond them come back blank.
+        QCOMPARE(encoded(read), encoded(unsaved));
         QCOMPARE(fileName, QStringLiteral("/shows/w\u00e4sh.zff"));
     }
 
@@ -422,4 +420,7 @@ QTEST_GUILESS_MAIN(TestZffFile)
         QVERIFY(profile == before);
         QCOMPARE(fileName, QStringLiteral("kept.zff"));
     }
+};
 
+QTEST_GUILESS_MAIN(TestZffFile)
+#include "tst_zfffile.moc"

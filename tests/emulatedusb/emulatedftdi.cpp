@@ -284,7 +284,9 @@ bool EmulatedFtdiChip::handleIoctl(UMockdevIoctlClient *client)
             return true;
         }
         found->status = -ENOENT;
-        found->actualLength = 0;
+        // An OUT URB keeps the count of the bytes that went.
+        if (reinterpret_cast<usbdevfs_urb *>(found->data->data)->endpoint & 0x80)
+            found->actualLength = 0;
         m_finished.push_back(*found);
         m_waitingIn.erase(found);
         umockdev_ioctl_client_complete(client, 0, 0);
@@ -322,11 +324,19 @@ void EmulatedFtdiChip::submit(UMockdevIoctlClient *client, UMockdevIoctlData *ar
         const auto *bytes = static_cast<const std::uint8_t *>(urb->buffer);
         if (!m_lineAtFirstWrite)
             m_lineAtFirstWrite = m_line;
-        m_writes.emplace_back(bytes, bytes + urb->buffer_length);
-        m_model->receive(bytes, std::size_t(urb->buffer_length));
+        int taken = urb->buffer_length;
+        if (m_options.takesBytes >= 0)
+            taken = std::min(taken, std::max(0, m_options.takesBytes - int(m_taken)));
+        m_taken += std::size_t(taken);
+        m_writes.emplace_back(bytes, bytes + taken);
+        m_model->receive(bytes, std::size_t(taken));
         m_lastOut = entry.submitted;
-        entry.actualLength = urb->buffer_length;
-        m_finished.push_back(entry);
+        entry.actualLength = taken;
+        // Not taken whole, it waits until it is discarded.
+        if (taken < urb->buffer_length)
+            m_waitingIn.push_back(entry);
+        else
+            m_finished.push_back(entry);
     } else if (urb->type == USBDEVFS_URB_TYPE_BULK) {
         m_waitingIn.push_back(entry);
     } else {
@@ -452,7 +462,8 @@ void EmulatedFtdiChip::reap(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
 {
     const Clock::time_point now = Clock::now();
     for (auto it = m_waitingIn.begin(); m_finished.empty() && it != m_waitingIn.end(); ++it) {
-        if (answerIn(*it, now, false)) {
+        const bool in = reinterpret_cast<usbdevfs_urb *>(it->data->data)->endpoint & 0x80;
+        if (in && answerIn(*it, now, false)) {
             m_finished.push_back(*it);
             m_waitingIn.erase(it);
             break;

@@ -54,6 +54,8 @@ struct ChipOptions
     bool kernelDriverBound = true;    // ftdi_sio has it when it is plugged in
     bool statusOnly = false;          // answers every IN request with a status-only packet
     int answerDelayMs = 0;            // holds its answers back this long after the last OUT
+    int takesBytes = -1;              // bulk OUT bytes it takes before it takes no more, as
+                                      // a chip whose line is held; -1: no end
     d2xxsim::Config config;           // the device model's folders and files
 };
 
@@ -120,7 +122,10 @@ private:
     std::chrono::steady_clock::time_point m_lastOut{};
     std::vector<std::string> m_requests;
     std::vector<d2xxsim::Bytes> m_writes;
-    std::vector<Urb> m_waitingIn; // IN URBs the chip has not answered yet
+    std::size_t m_taken = 0; // bulk OUT bytes taken
+    // URBs the chip has not finished yet: IN ones it has not answered, an OUT one it takes
+    // no more bytes of.
+    std::vector<Urb> m_waitingIn;
     std::vector<Urb> m_finished;  // URBs ready to be reaped, in order
 };
 
