@@ -675,13 +675,6 @@ private slots:
         QTRY_VERIFY(rig.window.isNull());
     }
 
-    void closingWhenIdleAsksNothing()
-    {
-        Rig rig;
-        QVERIFY(rig.window->close());
-        QVERIFY(rig.prompts.calls.isEmpty());
-    }
-
     // ---- Receive File ----
 
     void receiveStoresBurstsInOrder()

@@ -93,15 +93,6 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(testsupport::readAll(sim.stickFile(QStringLiteral("showfile.tzk"))), QByteArray("second show"));
         QCOMPARE(stick({QStringLiteral("list")}).out, QByteArray("showfile.tzk\n"));
-
-        // A file that would have no name on the stick is refused before the stick is asked.
-        const QString nameless = sim.path(QStringLiteral(".tzk"));
-        QVERIFY(testsupport::writeAll(nameless, QByteArray("x")));
-        sim.clearJournal();
-        run = stick({QStringLiteral("write"), nameless});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.startsWith(".tzk cannot go to the stick: "), run.err.constData());
-        QCOMPARE(sim.count(QStringLiteral("FT_")), 0);
     }
 
     void failuresGoToStderrWithExitOne()
