@@ -465,6 +465,30 @@ private slots:
         QCOMPARE(e.profile().steps[0].name.text(), QStringLiteral("Gobo    "));
     }
 
+    // Typing still open in either box is committed first by Undo, as its own step.
+    void undoCommitsTheTypingOfEitherBox_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("step");
+        QTest::newRow("fixture name") << "text1" << "Spot" << "Fixture name \"Spot\"";
+        QTest::newRow("black value") << "Text2" << "42" << "Black value 42";
+    }
+    void undoCommitsTheTypingOfEitherBox()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, step);
+        Editor e;
+        e.choose("Combo2", QStringLiteral("Chan 2"));
+        const QByteArray before = e.window->bytesToSave();
+        e.retype(qPrintable(box), typed);
+        action(e, "mnuUndo")->trigger();
+        QCOMPARE(redoText(e), QStringLiteral("&Redo ") + step);
+        QCOMPARE(undoText(e), QStringLiteral("&Undo Black channel Chan 2"));
+        QCOMPARE(e.window->bytesToSave(), before);
+    }
+
     // The recovery file follows the saved point both ways: undoing past it keeps the work,
     // coming back to it removes the file, as an edit back to the saved state does.
     void theSavedPointAndTheRecoveryFile()
