@@ -181,6 +181,8 @@ int findByChannels(const QStringList &chart, int maxDistance, const QString &nam
     ChannelIndexProgress progress;
     if (terminal) {
         progress = [&err](int done, int total) {
+            if (total == 0)
+                return; // nothing changed since the cache
             err << "\rreading the libraries' channels: " << done << " of " << total << " files";
             err.flush();
         };

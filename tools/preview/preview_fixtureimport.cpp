@@ -45,6 +45,7 @@ int main(int argc, char *argv[])
     if (args.value(0) == QLatin1String("--find") && args.size() > 1) {
         dialog.setEditorChannels(args.at(1).split(QLatin1Char(',')));
         QObject::connect(&dialog, &zelvar::FixtureImportDialog::indexReady, &dialog, [&] {
+            dialog.findChild<QLineEdit *>(QStringLiteral("chartBox"))->deselect();
             auto *matches = dialog.findChild<QTreeWidget *>(QStringLiteral("matchList"));
             int wanted = args.value(2, QStringLiteral("1")).toInt();
             for (int i = 0; i < matches->topLevelItemCount(); ++i) {
