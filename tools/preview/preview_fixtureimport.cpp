@@ -43,7 +43,10 @@ int main(int argc, char *argv[])
     zelvar::FixtureImportDialog dialog(prompts, zelvar::FixtureImportDialog::defaultLibraries(),
                                        zelvar::channelNameFolder());
     if (args.value(0) == QLatin1String("--find") && args.size() > 1) {
-        dialog.setEditorChannels(args.at(1).split(QLatin1Char(',')));
+        QStringList editorChannels;
+        for (const QString &name : args.at(1).split(QLatin1Char(',')))
+            editorChannels << name.trimmed();
+        dialog.setEditorChannels(editorChannels);
         QObject::connect(&dialog, &zelvar::FixtureImportDialog::indexReady, &dialog, [&] {
             dialog.findChild<QLineEdit *>(QStringLiteral("chartBox"))->deselect();
             auto *matches = dialog.findChild<QTreeWidget *>(QStringLiteral("matchList"));
