@@ -19,20 +19,26 @@ using namespace zelvar;
 namespace {
 
 // The edit distance over names as the search defines it, cell by cell.
-int plainDistance(const QStringList &a, const QStringList &b)
+int plainDistance(const QStringList &chart, const QStringList &names)
 {
-    QVector<QVector<int>> d(a.size() + 1, QVector<int>(b.size() + 1));
+    QStringList a;
+    QStringList b;
+    for (const QString &n : chart)
+        a << n.trimmed().toLower();
+    for (const QString &n : names)
+        b << n.trimmed().toLower();
+    std::vector<std::vector<int>> d(size_t(a.size() + 1), std::vector<int>(size_t(b.size() + 1)));
     for (int i = 0; i <= a.size(); ++i)
-        d[i][0] = i;
+        d[size_t(i)][0] = i;
     for (int j = 0; j <= b.size(); ++j)
-        d[0][j] = j;
-    for (int i = 1; i <= a.size(); ++i) {
-        for (int j = 1; j <= b.size(); ++j) {
-            const bool same = a.at(i - 1).trimmed().compare(b.at(j - 1).trimmed(), Qt::CaseInsensitive) == 0;
+        d[0][size_t(j)] = j;
+    for (size_t i = 1; i <= size_t(a.size()); ++i) {
+        for (size_t j = 1; j <= size_t(b.size()); ++j) {
+            const bool same = a.at(qsizetype(i - 1)) == b.at(qsizetype(j - 1));
             d[i][j] = std::min({d[i - 1][j - 1] + (same ? 0 : 1), d[i - 1][j] + 1, d[i][j - 1] + 1});
         }
     }
-    return d[a.size()][b.size()];
+    return d[size_t(a.size())][size_t(b.size())];
 }
 
 ChannelNameTable builtInTable()
@@ -111,13 +117,14 @@ private slots:
                 }
             }
             const int maxDistance = random.bounded(0, MaxChartDistance + 1);
-            QVector<NameSequenceSearch::Hit> scanned;
-            for (int d = 0; d <= maxDistance; ++d) {
-                for (int s = 0; s < library.size(); ++s) {
-                    if (plainDistance(chart, library.at(s)) == d)
-                        scanned.append({s, d});
-                }
+            QVector<QVector<NameSequenceSearch::Hit>> byDistance(maxDistance + 1);
+            for (int s = 0; s < library.size(); ++s) {
+                if (const int d = plainDistance(chart, library.at(s)); d <= maxDistance)
+                    byDistance[d].append({s, d});
             }
+            QVector<NameSequenceSearch::Hit> scanned;
+            for (const auto &hits : byDistance)
+                scanned += hits;
             const QVector<NameSequenceSearch::Hit> found = search.find(chart, maxDistance);
             QCOMPARE(found, scanned);
             // A cheapest way differs in as many channels as the distance.
