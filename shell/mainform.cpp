@@ -175,14 +175,6 @@ QMdiSubWindow *MainForm::frameOf(const QWidget *window) const
     return nullptr;
 }
 
-void MainForm::channelNamesWritten()
-{
-    for (const Child *c : {&m_kiron, &m_zelva71, &m_editChName}) {
-        if (auto *listener = dynamic_cast<ChannelNamesListener *>(windowIn(*c)))
-            listener->takeWrittenChannelNames();
-    }
-}
-
 bool MainForm::hasOpenWindows() const
 {
     const QList<QMdiSubWindow *> frames = m_mdiArea->subWindowList();

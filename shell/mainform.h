@@ -44,7 +44,6 @@ public:
     void showFixtureEditor() override;
     void showChannelNameEditor() override;
     void endProgram() override;
-    void channelNamesWritten() override;
 
     // The open working windows (null when closed) and the frames that hold them.
     QWidget *linkWindow() const;

@@ -56,15 +56,6 @@ private:
     Counts &m_counts;
 };
 
-// The channel-name editor's stand-in also counts the names it is told to take.
-class ListeningStandIn : public StandIn, public ChannelNamesListener
-{
-public:
-    using StandIn::StandIn;
-    int taken = 0;
-    void takeWrittenChannelNames() override { ++taken; }
-};
-
 } // namespace
 
 class TestMainForm : public QObject
@@ -83,7 +74,7 @@ class TestMainForm : public QObject
             [this](WindowNavigator *, Prompts &) -> QWidget * { return new StandIn(QStringLiteral("Kiron"), {792, 576}, kiron); },
             [this](WindowNavigator *, Prompts &) -> QWidget * { return new StandIn(QStringLiteral("Zelva71"), {792, 580}, zelva); },
             [this](WindowNavigator *, Prompts &) -> QWidget * {
-                return new ListeningStandIn(QStringLiteral("EditChName"), {640, 700}, names);
+                return new StandIn(QStringLiteral("EditChName"), {640, 700}, names);
             },
         };
         auto form = std::make_unique<MainForm>(windows, prompts, [this] { ++ends; });
@@ -115,19 +106,6 @@ private slots:
         QCOMPARE(order.last(), form->frameOf(form->fixtureEditor()));
         QCOMPARE(kiron.loads, 1);
         QCOMPARE(zelva.loads, 1);
-    }
-
-    // Names an import wrote reach the open windows that show them, and no other.
-    void writtenChannelNamesReachTheChannelNameEditor()
-    {
-        auto form = makeForm();
-        form->StartUp();
-        form->channelNamesWritten();
-        form->showChannelNameEditor();
-        auto *editor = dynamic_cast<ListeningStandIn *>(form->channelNameEditor());
-        QVERIFY(editor);
-        form->channelNamesWritten();
-        QCOMPARE(editor->taken, 1);
     }
 
     void eachWindowExistsOnceAndIsCreatedAnewAfterClosing()
