@@ -95,6 +95,14 @@ void MainForm::endProgram()
     std::_Exit(0);
 }
 
+void MainForm::bringToFront()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 QMdiSubWindow *MainForm::showChild(Child &child)
 {
     // A closed frame, or one whose window has gone, is on its way out (deleted once the

@@ -108,6 +108,19 @@ private slots:
         QCOMPARE(zelva.loads, 1);
     }
 
+    // What a second copy of the program asks of the first: its window back in front.
+    void bringToFrontUndoesAMinimise()
+    {
+        auto form = makeForm();
+        form->StartUp();
+        form->showMinimized();
+        QVERIFY(form->isMinimized());
+        form->bringToFront();
+        QVERIFY(!form->isMinimized());
+        QVERIFY(form->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+
     void eachWindowExistsOnceAndIsCreatedAnewAfterClosing()
     {
         auto form = makeForm();
