@@ -339,6 +339,27 @@ private slots:
                  QByteArray("Red 2   Green 2 Blue 2  "));
     }
 
+    // The report's paths are relative to the library and output folders however they were
+    // given: folders named relative to the working folder give the same report.
+    void theReportIsTheSameForRelativeFolders()
+    {
+        QProcess relative;
+        relative.setWorkingDirectory(m_dir.path());
+        relative.start(QStringLiteral(ZELVAR71_CLI), {QStringLiteral("import"), QStringLiteral("--all"),
+                                                       QStringLiteral("library"), QStringLiteral("-o"),
+                                                       QStringLiteral("./reports/../out-relative")});
+        QVERIFY(relative.waitForFinished(60000));
+        QCOMPARE(relative.exitCode(), 1); // the broken definitions
+        QCOMPARE(cli({QStringLiteral("--all"), path(QStringLiteral("library")), QStringLiteral("-o"),
+                      path(QStringLiteral("out-absolute"))})
+                     .exitCode,
+                 1);
+        const QByteArray report = testsupport::readAll(path(QStringLiteral("out-relative/import-report.tsv")));
+        QCOMPARE(report.split('\n').value(1),
+                 QByteArray("Acme/Acme-Dimmer-Pack.qxf\t1 Channel\tAcme/Dimmer_Pack-1_Channel.zff\t\tQLC+"));
+        QCOMPARE(report, testsupport::readAll(path(QStringLiteral("out-absolute/import-report.tsv"))));
+    }
+
     // --names gives the table to start from; every definition read gives exit status 0.
     void startsFromAGivenTable()
     {
