@@ -1,6 +1,7 @@
 // The channel-name table and its two files: a missing set file, the 580-byte rule, the
-// download names, tails kept beyond the files' own length, the fixture editor's choices, and
-// the channel-name editor's recovery file.
+// download names, tails kept beyond the files' own length, the pair read together and made
+// whole at a start, the fixture editor's choices, and the channel-name editor's recovery
+// file.
 #include "channames/channelnamefiles.h"
 #include "channames/namerecovery.h"
 #include "testsupport.h"
