@@ -28,6 +28,7 @@ public:
     void addFileListItem(const QString &) override {}
     std::optional<QString> selectedFileListItem() const override { return selected; }
     bool confirm(const QString &) override { return true; }
+    bool confirmReplace(const QString &) override { return true; }
     void showPath(const QString &) override {}
     void setProgressRange(int) override {}
     void setProgressPosition(int) override {}

@@ -46,6 +46,7 @@ EditMenu addEditMenu(QMainWindow *window, QUndoStack *history, std::function<voi
                      std::function<void()> redo)
 {
     EditMenu edit;
+    history->setUndoLimit(UndoLimit);
     edit.menu = window->menuBar()->addMenu(QStringLiteral("&Edit"));
     edit.menu->setObjectName(QStringLiteral("mnuEdit"));
     edit.undo = addEntry(window, edit.menu, "mnuUndo", {UndoKey}, std::move(undo));

@@ -25,11 +25,15 @@ struct EditMenu
     void follow(const QUndoStack *history) const;
 };
 
+// The steps an editor's history keeps; the oldest goes when one more comes.
+constexpr int UndoLimit = 100;
+
 // Appends "&Edit" to the window's menu bar with "&Undo" (Ctrl+Z) and "&Redo" (Ctrl+Y,
 // Ctrl+Shift+Z), whose shortcuts work in this window only. Each entry names the step it
 // would take back or bring again ("&Undo Delete step 4 of channel 3") and is disabled
 // while `history` has none. Choosing an entry runs `undo` or `redo`, which let the window
-// commit an open edit before it moves through `history`.
+// commit an open edit before it moves through `history`. `history`, still empty, keeps
+// UndoLimit steps.
 EditMenu addEditMenu(QMainWindow *window, QUndoStack *history, std::function<void()> undo,
                      std::function<void()> redo);
 

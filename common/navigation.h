@@ -18,4 +18,14 @@ public:
     virtual void endProgram() = 0;
 };
 
+// A working window that may put its close off until a transfer has unwound. When it refuses
+// a close, the main window asks whether it closes by itself soon (then the main window
+// follows it) or refused for good (the user chose to go on; the main window stays).
+class DeferredClose
+{
+public:
+    virtual ~DeferredClose() = default;
+    virtual bool closesSoon() const = 0;
+};
+
 } // namespace zelvar

@@ -99,6 +99,12 @@ QStringList FixtureSelectionPanel::SelectedPaths() const
     return paths;
 }
 
+void FixtureSelectionPanel::setSelectedPaths(const QStringList &paths)
+{
+    m_list1->clear();
+    m_list1->addItems(paths);
+}
+
 void FixtureSelectionPanel::Drive1_Change()
 {
     m_dir1->setPath(m_drive1->rootPath());

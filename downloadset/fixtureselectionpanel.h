@@ -34,6 +34,8 @@ public:
     // `SelectedList`: the full paths of the chosen fixture files, in set order.
     QListWidget *SelectedList() const { return m_list1; }
     QStringList SelectedPaths() const;
+    // Puts back a selection taken with SelectedPaths, in its order.
+    void setSelectedPaths(const QStringList &paths);
 
 signals:
     // "Link Device" and "Fixture Edit" lie on the panel; their actions are the link window's.

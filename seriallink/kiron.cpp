@@ -26,6 +26,7 @@
 #include <QPushButton>
 
 #include <climits>
+#include <utility>
 
 namespace zelvar {
 
@@ -71,8 +72,8 @@ void setTextColour(QLabel *label, const QColor &colour)
 
 } // namespace
 
-Kiron::Kiron(WindowNavigator *navigator, Prompts &prompts, QWidget *parent)
-    : QMainWindow(parent), m_navigator(navigator), m_prompts(prompts), m_dialog(prompts),
+Kiron::Kiron(WindowNavigator *navigator, Prompts &prompts, KironMemory *memory, QWidget *parent)
+    : QMainWindow(parent), m_navigator(navigator), m_prompts(prompts), m_memory(memory), m_dialog(prompts),
       m_port(new DownLoadComm(this))
 {
     setObjectName(QStringLiteral("Kiron"));
@@ -102,8 +103,13 @@ Kiron::Kiron(WindowNavigator *navigator, Prompts &prompts, QWidget *parent)
     connect(m_panel, &FixtureSelectionPanel::linkDeviceRequested, this, &Kiron::Command10_Click);
     connect(m_panel, &FixtureSelectionPanel::fixtureEditRequested, this, &Kiron::Command11_Click);
 
-    resize(twips(11880), twips(8640) + menuBar()->sizeHint().height());
+    m_openingSize = QSize(twips(11880), twips(8640) + menuBar()->sizeHint().height());
+    if (m_memory && m_memory->size)
+        m_openingSize = *m_memory->size;
+    resize(m_openingSize);
     Form_Load();
+    if (m_memory && m_memory->selection)
+        m_panel->setSelectedPaths(*m_memory->selection);
 }
 
 Kiron::~Kiron() = default;
@@ -203,6 +209,17 @@ void Kiron::Form_Load()
 
 void Kiron::closeEvent(QCloseEvent *event)
 {
+    // Fixture Edit ends a receive by its own design; any other close (the close box, the
+    // main window's) would end a transfer by a slip, and asks first.
+    const bool commanded = std::exchange(m_closingByCommand, false);
+    const bool transferring = (m_sender.isRunning() && !m_closeAfterSend) || m_isReceiving;
+    if (!commanded && transferring
+        && m_prompts.message(this, QStringLiteral("A transfer is running. Stop it?"), Caption,
+                             PromptButtons::OkCancelDefaultCancel)
+            != PromptAnswer::Ok) {
+        event->ignore();
+        return;
+    }
     if (m_sender.isRunning()) {
         // The send runs inside one of this window's handlers, further down the stack: end it
         // and close once it has unwound, so that the window is never deleted under it.
@@ -220,6 +237,15 @@ void Kiron::Form_Unload()
     Command4_Click();
     if (m_port->PortOpen())
         m_port->setPortOpen(false);
+    if (m_memory) {
+        m_memory->size = size();
+        m_memory->selection = m_panel->SelectedPaths();
+    }
+}
+
+bool Kiron::closesSoon() const
+{
+    return m_closeAfterSend;
 }
 
 void Kiron::closeWindowFrame()
@@ -486,7 +512,9 @@ void Kiron::Command10_Click()
 void Kiron::Command11_Click()
 {
     WindowNavigator *navigator = m_navigator;
+    m_closingByCommand = true;
     closeWindowFrame();
+    m_closingByCommand = false;
     if (navigator)
         navigator->showFixtureEditor();
 }

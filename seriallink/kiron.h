@@ -3,12 +3,17 @@
 // window also starts the USB transfer tool and switches to the fixture editor.
 #pragma once
 
+#include "common/navigation.h"
 #include "common/sharedfiledialog.h"
 #include "common/streamedfile.h"
 #include "seriallink/filesender.h"
 
 #include <QMainWindow>
+#include <QSize>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -21,9 +26,16 @@ namespace zelvar {
 class DownLoadComm;
 class FixtureSelectionPanel;
 class Prompts;
-class WindowNavigator;
 
-class Kiron : public QMainWindow
+// What the link window hands on from one opening to the next while the program runs: a
+// window closed with unsaved work in its selection, and shown again, is as it was.
+struct KironMemory
+{
+    std::optional<QSize> size;            // the window's own, without its frame
+    std::optional<QStringList> selection; // `SelectedList`, every entry
+};
+
+class Kiron : public QMainWindow, public DeferredClose
 {
     Q_OBJECT
 public:
@@ -31,8 +43,9 @@ public:
     static const QString UsbToolCaption; // the USB transfer tool's window, "Zelvar71 Save Rev1.02"
     static const QString UsbToolProgram; // its program file beside this one
 
-    // `navigator` may be null (the window shown alone).
-    Kiron(WindowNavigator *navigator, Prompts &prompts, QWidget *parent = nullptr);
+    // `navigator` may be null (the window shown alone). With `memory`, the window opens with
+    // the size and selection the last one closed with, and leaves its own there at unload.
+    Kiron(WindowNavigator *navigator, Prompts &prompts, KironMemory *memory = nullptr, QWidget *parent = nullptr);
     ~Kiron() override;
 
     // The one file dialog of the window, shared with the panel's download-set save.
@@ -43,6 +56,12 @@ public:
 
     // The device check: true when the port is open on return; otherwise the user is told.
     bool OpenDevicePort();
+
+    // True while a refused close waits for the send to unwind.
+    bool closesSoon() const override;
+
+    // The size it opens with, so that a frame made around it takes that size.
+    QSize sizeHint() const override { return m_openingSize; }
 
 public slots:
     void Command1_Click();  // Send File (also File > Send File); returns when the send has ended
@@ -75,6 +94,9 @@ private:
 
     WindowNavigator *m_navigator;
     Prompts &m_prompts;
+    KironMemory *m_memory;
+    QSize m_openingSize;
+    bool m_closingByCommand = false; // Fixture Edit: its own close, asked of nobody
     SharedFileDialog m_dialog;
     DownLoadComm *m_port;
     FileSender m_sender;    // `sendFile`
@@ -93,11 +115,11 @@ private:
     QLabel *m_sentLabel = nullptr;      // Label4: bytes sent
     QLabel *m_receivedLabel = nullptr;  // Label7: bytes received
     QProgressBar *m_progressBar = nullptr;
-    QPlainTextEdit *m_logBox = nullptr;           // text1
-    QPushButton *m_sendButton = nullptr;          // Command1
-    QPushButton *m_sendCancelButton = nullptr;    // Command2
-    QPushButton *m_receiveButton = nullptr;       // Command3
-    QPushButton *m_stopReceiveButton = nullptr;   // Command4
+    QPlainTextEdit *m_logBox = nullptr;         // text1
+    QPushButton *m_sendButton = nullptr;        // Command1
+    QPushButton *m_sendCancelButton = nullptr;  // Command2
+    QPushButton *m_receiveButton = nullptr;     // Command3
+    QPushButton *m_stopReceiveButton = nullptr; // Command4
 };
 
 } // namespace zelvar

@@ -45,8 +45,12 @@ int main(int argc, char *argv[])
             qWarning("%s", qPrintable(prepared.reason()));
     }
 
+    // The link window's size and selection outlive its closing, as long as the program runs.
+    KironMemory linkWindowMemory;
     MainForm::Windows windows{
-        [](WindowNavigator *navigator, Prompts &prompts) -> QWidget * { return new Kiron(navigator, prompts); },
+        [&linkWindowMemory](WindowNavigator *navigator, Prompts &prompts) -> QWidget * {
+            return new Kiron(navigator, prompts, &linkWindowMemory);
+        },
         [](WindowNavigator *navigator, Prompts &prompts) -> QWidget * { return new Zelva71(navigator, prompts); },
         [](WindowNavigator *navigator, Prompts &prompts) -> QWidget * { return new EditChName(navigator, prompts); },
     };

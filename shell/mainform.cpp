@@ -191,11 +191,22 @@ bool MainForm::hasOpenWindows() const
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
-    // Each open working window closes first, running its unload handling. A window that
-    // must finish something first (a send unwinding) closes a moment later; the main
-    // window follows it then.
+    // Each open working window closes first, running its unload handling, the link window
+    // first: it may ask whether to stop a transfer, and when the user goes on with it
+    // everything stays open. A window that must finish something first (a send unwinding)
+    // closes a moment later; the main window follows it then.
     m_closing = true;
-    m_mdiArea->closeAllSubWindows();
+    for (const Child *c : {&m_kiron, &m_zelva71, &m_editChName}) {
+        QMdiSubWindow *frame = c->frame;
+        if (!frame || frame->isHidden() || frame->close())
+            continue;
+        const auto *deferred = dynamic_cast<const DeferredClose *>(frame->widget());
+        if (!deferred || !deferred->closesSoon()) {
+            m_closing = false;
+            event->ignore();
+            return;
+        }
+    }
     if (hasOpenWindows()) {
         event->ignore();
         return;

@@ -71,7 +71,7 @@ private slots:
         const QString out = sim.path(QStringLiteral("to-controller.bin"));
         sim.setLinkFiles(out, QString());
         Tool tool;
-        tool.lib.OpenInterface(LinkBitRate);
+        tool.lib.OpenInterface(InterfaceModel::Link, LinkBitRate);
         QCOMPARE(tool.write(QByteArray(510, 'a')), d2xx::FT_OK);
         QCOMPARE(tool.write(hex("00 01 ff")), d2xx::FT_OK);
         QCOMPARE(testsupport::readAll(out), QByteArray(510, 'a') + hex("00 01 ff"));
@@ -88,7 +88,7 @@ private slots:
         QVERIFY(testsupport::writeAll(in, content));
         sim.setLinkFiles(QString(), in, 100, 5);
         Tool tool;
-        tool.lib.OpenInterface(LinkBitRate);
+        tool.lib.OpenInterface(InterfaceModel::Link, LinkBitRate);
 
         QByteArray got;
         QList<int> counts;
@@ -110,7 +110,7 @@ private slots:
         UsbSimulator sim;
         sim.setDevices("kzt_dmx20");
         Tool tool;
-        tool.lib.OpenInterface(StickBitRate);
+        tool.lib.OpenInterface(InterfaceModel::Stick, StickBitRate);
         QCOMPARE(tool.write(hex("0a a1 0000000000000000 55 000000000000000000000000000000000000")), d2xx::FT_OK);
         QCOMPARE(tool.read(4), QByteArray());
         tool.lib.raiseRts();
@@ -122,7 +122,7 @@ private slots:
         UsbSimulator sim;
         sim.setDevices("kzt_dmx20");
         Tool tool;
-        tool.lib.OpenInterface(StickBitRate);
+        tool.lib.OpenInterface(InterfaceModel::Stick, StickBitRate);
         tool.lib.raiseRts();
         QCOMPARE(tool.write(hex("0a a1 0000000000000000 56 000000000000000000000000000000000000")), d2xx::FT_OK);
         QCOMPARE(tool.read(4), QByteArray());
@@ -140,9 +140,9 @@ private slots:
         sim.setDevices("kzt_usb_dmx,kzt_usb_dmx");
         sim.setFaults("1:write@2,nonsense");
         Tool first;
-        first.lib.OpenInterface(LinkBitRate);
+        first.lib.OpenInterface(InterfaceModel::Link, LinkBitRate);
         Tool second;
-        second.lib.OpenInterface(LinkBitRate); // the first is taken: the second opens
+        second.lib.OpenInterface(InterfaceModel::Link, LinkBitRate); // the first is taken: the second opens
         QVERIFY(sim.calls().contains(QStringLiteral("FT_OpenEx \"kzt_usb_dmx\" 40000002 = 0 dev1")));
         for (int i = 0; i < 3; ++i)
             QCOMPARE(first.write("x"), d2xx::FT_OK);
@@ -187,7 +187,7 @@ private slots:
         const auto read = entryPoint<d2xx::FT_Read_t>(ZELVAR71_D2XX_SIM, "FT_Read");
         const auto close = entryPoint<d2xx::FT_Close_t>(ZELVAR71_D2XX_SIM, "FT_Close");
         Tool tool;
-        tool.lib.OpenInterface(LinkBitRate);
+        tool.lib.OpenInterface(InterfaceModel::Link, LinkBitRate);
         tool.lib.setTimeouts(600000, 3000);
         const d2xx::FT_HANDLE handle = tool.lib.handle();
         d2xx::FT_STATUS status = d2xx::FT_OK;

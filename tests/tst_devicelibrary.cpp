@@ -54,7 +54,7 @@ private slots:
                  QStringList{QStringLiteral("No USB driver is loaded: install it, then start Zelvar71Save again!\n")
                              + lookedFor});
         QStringList more = lib.CloseInterface().messages;
-        more << lib.OpenInterface(StickBitRate).messages;
+        more << lib.OpenInterface(InterfaceModel::Stick, StickBitRate).messages;
         d2xx::DWORD written = 0;
         const DeviceStatus wrote = lib.write("ab", 2, &written);
         QCOMPARE(wrote.status, d2xx::FT_STATUS(1));
@@ -131,7 +131,7 @@ private slots:
         DeviceLibrary &lib = tool.lib;
         QCOMPARE(lib.BindDeviceLibrary(), QStringList{QStringLiteral("Error:Can't Find FT_GetStatus")});
         QStringList more = lib.CloseInterface().messages;
-        more << lib.OpenInterface(StickBitRate).messages;
+        more << lib.OpenInterface(InterfaceModel::Stick, StickBitRate).messages;
         d2xx::DWORD written = 0;
         const DeviceStatus wrote = lib.write("\x0a\xa1", 2, &written);
         QCOMPARE(wrote.status, d2xx::FT_OK);
@@ -155,7 +155,7 @@ private slots:
         Tool tool;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        const DeviceStatus opened = lib.OpenInterface(LinkBitRate);
+        const DeviceStatus opened = lib.OpenInterface(InterfaceModel::Link, LinkBitRate);
         QCOMPARE(opened.status, d2xx::FT_DEVICE_NOT_FOUND);
         QCOMPARE(opened.messages, QStringList{NoDevice});
         QCOMPARE(sim.calls(), QStringList{QStringLiteral("FT_ListDevices number = 0 0")});
@@ -165,7 +165,7 @@ private slots:
         sim.clearJournal();
         sim.setDevices("kzt_dmx20");
         sim.setFaults("count");
-        QCOMPARE(lib.OpenInterface(StickBitRate).messages, QStringList{NoDevice});
+        QCOMPARE(lib.OpenInterface(InterfaceModel::Stick, StickBitRate).messages, QStringList{NoDevice});
         QCOMPARE(sim.calls(), QStringList{QStringLiteral("FT_ListDevices number = 4")});
     }
 
@@ -176,7 +176,7 @@ private slots:
         Tool tool;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        QCOMPARE(lib.OpenInterface(StickBitRate).messages, QStringList{NoDevice});
+        QCOMPARE(lib.OpenInterface(InterfaceModel::Stick, StickBitRate).messages, QStringList{NoDevice});
         QCOMPARE(sim.calls(), (QStringList{
                                   QStringLiteral("FT_ListDevices number = 0 4"),
                                   QStringLiteral("FT_ListDevices index 0 40000002 = 0 \"FT232R USB UART\""),
@@ -201,7 +201,7 @@ private slots:
         Tool tool;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        const DeviceStatus opened = lib.OpenInterface(bitRate);
+        const DeviceStatus opened = lib.OpenInterface(InterfaceModel::Stick, bitRate);
         QCOMPARE(opened.status, d2xx::FT_OK);
         QCOMPARE(opened.messages, QStringList());
         QVERIFY(lib.handle() != nullptr);
@@ -220,7 +220,7 @@ private slots:
         Tool tool;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        const DeviceStatus opened = lib.OpenInterface(LinkBitRate);
+        const DeviceStatus opened = lib.OpenInterface(InterfaceModel::Link, LinkBitRate);
         QCOMPARE(opened.status, d2xx::FT_OK);
         QCOMPARE(opened.messages, QStringList());
         QCOMPARE(sim.calls(), (QStringList{
@@ -238,23 +238,30 @@ private slots:
     {
         QTest::addColumn<QByteArray>("devices");
         QTest::addColumn<QByteArray>("faults");
+        QTest::addColumn<InterfaceModel>("wanted");
         QTest::addColumn<QString>("opened");
         QTest::addColumn<int>("descriptionsAsked");
-        QTest::newRow("link before stick") << QByteArray("kzt_usb_dmx,kzt_dmx20") << QByteArray() << "dev0" << 1;
-        QTest::newRow("stick before link") << QByteArray("kzt_dmx20,kzt_usb_dmx") << QByteArray() << "dev0" << 1;
-        QTest::newRow("two sticks") << QByteArray("kzt_dmx20,kzt_dmx20") << QByteArray() << "dev0" << 1;
-        QTest::newRow("after a foreign one") << QByteArray("other,kzt_dmx20,kzt_usb_dmx") << QByteArray() << "dev1"
-                                             << 2;
-        QTest::newRow("description not had") << QByteArray("kzt_dmx20,kzt_usb_dmx") << QByteArray("0:list")
-                                             << "dev1" << 2;
-        QTest::newRow("stick does not open") << QByteArray("kzt_dmx20,kzt_usb_dmx") << QByteArray("0:open")
-                                             << "dev1" << 2;
+        const InterfaceModel link = InterfaceModel::Link;
+        const InterfaceModel stick = InterfaceModel::Stick;
+        QTest::newRow("link before stick") << QByteArray("kzt_usb_dmx,kzt_dmx20") << QByteArray() << link << "dev0"
+                                           << 1;
+        // The first device of the wanted model, whatever lies before it.
+        QTest::newRow("link after a stick") << QByteArray("kzt_dmx20,kzt_usb_dmx") << QByteArray() << link << "dev1"
+                                            << 2;
+        QTest::newRow("stick after a link") << QByteArray("kzt_usb_dmx,kzt_dmx20") << QByteArray() << stick << "dev1"
+                                            << 2;
+        QTest::newRow("two sticks") << QByteArray("kzt_dmx20,kzt_dmx20") << QByteArray() << stick << "dev0" << 1;
+        QTest::newRow("after a foreign one") << QByteArray("other,kzt_dmx20,kzt_usb_dmx") << QByteArray() << link
+                                             << "dev2" << 3;
+        QTest::newRow("description not had") << QByteArray("kzt_usb_dmx,other,kzt_dmx20") << QByteArray("1:list")
+                                             << stick << "dev2" << 3;
     }
 
     void firstMatchingDeviceWins()
     {
         QFETCH(QByteArray, devices);
         QFETCH(QByteArray, faults);
+        QFETCH(InterfaceModel, wanted);
         QFETCH(QString, opened);
         QFETCH(int, descriptionsAsked);
         UsbSimulator sim;
@@ -263,12 +270,57 @@ private slots:
         Tool tool;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        QCOMPARE(lib.OpenInterface(LinkBitRate).messages, QStringList());
+        QCOMPARE(lib.OpenInterface(wanted, LinkBitRate).messages, QStringList());
         const QStringList opens = sim.calls().filter(QStringLiteral("FT_OpenEx")).filter(QStringLiteral("= 0"));
         QCOMPARE(opens.size(), 1);
         QVERIFY2(opens.first().endsWith(opened), qPrintable(opens.first()));
         QCOMPARE(sim.count(QStringLiteral("FT_ListDevices index")), descriptionsAsked);
         QCOMPARE(sim.count(QStringLiteral("FT_Close")), 0);
+    }
+
+    // With only the other model there, nothing is opened, and the message names both.
+    void theOtherModelIsNeverOpened_data()
+    {
+        QTest::addColumn<QByteArray>("devices");
+        QTest::addColumn<QByteArray>("faults");
+        QTest::addColumn<InterfaceModel>("wanted");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("opens");
+        QTest::newRow("link wanted, a stick there")
+            << QByteArray("kzt_dmx20") << QByteArray() << InterfaceModel::Link
+            << "No Kiron link interface is connected (a Pelkom stick is)." << 0;
+        QTest::newRow("stick wanted, two links there")
+            << QByteArray("kzt_usb_dmx,kzt_usb_dmx") << QByteArray() << InterfaceModel::Stick
+            << "No Pelkom stick is connected (a Kiron link interface is)." << 0;
+        QTest::newRow("neither there") << QByteArray("other") << QByteArray() << InterfaceModel::Link << NoDevice << 0;
+        // A stick that is there but does not open is a device error, not a missing stick.
+        QTest::newRow("the stick fails beside a link")
+            << QByteArray("kzt_dmx20,kzt_usb_dmx") << QByteArray("0:open") << InterfaceModel::Stick << NoDevice << 1;
+        // A device whose description cannot be had may be the one wanted.
+        QTest::newRow("a description not had")
+            << QByteArray("kzt_dmx20,kzt_usb_dmx") << QByteArray("0:list") << InterfaceModel::Stick << NoDevice << 0;
+    }
+
+    void theOtherModelIsNeverOpened()
+    {
+        QFETCH(QByteArray, devices);
+        QFETCH(QByteArray, faults);
+        QFETCH(InterfaceModel, wanted);
+        QFETCH(QString, message);
+        QFETCH(int, opens);
+        UsbSimulator sim;
+        sim.setDevices(devices);
+        sim.setFaults(faults);
+        Tool tool;
+        DeviceLibrary &lib = tool.lib;
+        lib.BindDeviceLibrary();
+        const DeviceStatus opened = lib.OpenInterface(wanted, LinkBitRate);
+        QCOMPARE(opened.status, d2xx::FT_DEVICE_NOT_FOUND);
+        QCOMPARE(opened.messages, QStringList{message});
+        QCOMPARE(lib.handle(), nullptr);
+        QCOMPARE(sim.count(QStringLiteral("FT_OpenEx")), opens);
+        const QString other = wanted == InterfaceModel::Link ? QStringLiteral("kzt_dmx20") : QStringLiteral("kzt_usb_dmx");
+        QCOMPARE(sim.count(QStringLiteral("FT_OpenEx \"%1\"").arg(other)), 0);
     }
 
     void linkWhoseFlowControlFailsIsClosedAndSkipped()
@@ -279,7 +331,9 @@ private slots:
         Tool tool;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        QCOMPARE(lib.OpenInterface(LinkBitRate).messages, QStringList());
+        // A link that is there but fails is a device error, not a missing link; the stick
+        // beside it is not the link's to use.
+        QCOMPARE(lib.OpenInterface(InterfaceModel::Link, LinkBitRate).messages, QStringList{NoDevice});
         QCOMPARE(sim.calls(), (QStringList{
                                   QStringLiteral("FT_ListDevices number = 0 2"),
                                   QStringLiteral("FT_ListDevices index 0 40000002 = 0 \"kzt_usb_dmx\""),
@@ -289,8 +343,6 @@ private slots:
                                   QStringLiteral("FT_SetFlowControl dev0 0 0 0 = 4"),
                                   QStringLiteral("FT_Close dev0 = 0"),
                                   QStringLiteral("FT_ListDevices index 1 40000002 = 0 \"kzt_dmx20\""),
-                                  QStringLiteral("FT_OpenEx \"kzt_dmx20\" 40000002 = 0 dev1"),
-                                  QStringLiteral("FT_SetTimeouts dev1 500 150 = 0"),
                               }));
 
         // The only device skipped: nothing stays open, and the user hears of it once.
@@ -298,7 +350,7 @@ private slots:
         sim.setDevices("kzt_usb_dmx");
         sim.setFaults("flow");
         lib.CloseInterface();
-        QCOMPARE(lib.OpenInterface(LinkBitRate).messages, QStringList{NoDevice});
+        QCOMPARE(lib.OpenInterface(InterfaceModel::Link, LinkBitRate).messages, QStringList{NoDevice});
         QCOMPARE(sim.count(QStringLiteral("FT_Close dev0 = 0")), 1);
         QCOMPARE(lib.handle(), nullptr);
     }
@@ -311,7 +363,7 @@ private slots:
         Tool tool;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        const DeviceStatus opened = lib.OpenInterface(LinkBitRate);
+        const DeviceStatus opened = lib.OpenInterface(InterfaceModel::Link, LinkBitRate);
         QCOMPARE(opened.status, d2xx::FT_OK);
         QCOMPARE(opened.messages, QStringList{QStringLiteral("SetFlowControl is Error")});
         d2xx::DWORD written = 0;
@@ -328,7 +380,7 @@ private slots:
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
         QStringList messages = lib.CloseInterface().messages;
-        messages << lib.OpenInterface(StickBitRate).messages;
+        messages << lib.OpenInterface(InterfaceModel::Stick, StickBitRate).messages;
         messages << lib.CloseInterface().messages;
         messages << lib.CloseInterface().messages;
         QCOMPARE(messages, QStringList());
@@ -336,7 +388,7 @@ private slots:
         QCOMPARE(closes, (QStringList{QStringLiteral("FT_Close - = 1"), QStringLiteral("FT_Close dev0 = 0"),
                                       QStringLiteral("FT_Close - = 1")}));
         // Every command closes first: the device opens again.
-        lib.OpenInterface(StickBitRate);
+        lib.OpenInterface(InterfaceModel::Stick, StickBitRate);
         QCOMPARE(sim.calls().filter(QStringLiteral("FT_OpenEx")).size(), 2);
     }
 
@@ -348,7 +400,7 @@ private slots:
         Tool tool;
         DeviceLibrary &lib = tool.lib;
         lib.BindDeviceLibrary();
-        QStringList messages = lib.OpenInterface(LinkBitRate).messages;
+        QStringList messages = lib.OpenInterface(InterfaceModel::Link, LinkBitRate).messages;
         const auto status = [&messages](const DeviceStatus &done) {
             messages << done.messages;
             return done.status;

@@ -206,7 +206,7 @@ private slots:
                  zelvar::DeviceLibrary::bundledLibraryPath()
                      + QStringLiteral(", bundled with Zelvar71 (libftd2xx.so is not installed)"));
         QCOMPARE(lib.CloseInterface().messages, QStringList());
-        QCOMPARE(lib.OpenInterface(zelvar::StickBitRate).messages, QStringList());
+        QCOMPARE(lib.OpenInterface(zelvar::InterfaceModel::Link, zelvar::LinkBitRate).messages, QStringList());
         QVERIFY(link.claimed());
         QVERIFY(!link.kernelDriverBound());
         // The foreign chip was only read about: never opened, its line untouched.
@@ -373,7 +373,7 @@ private slots:
         QStringList messages;
         {
             WithoutFileOverride asAUser;
-            messages = lib.OpenInterface(zelvar::StickBitRate).messages;
+            messages = lib.OpenInterface(zelvar::InterfaceModel::Stick, zelvar::StickBitRate).messages;
         }
         ::chmod(node.constData(), 0644);
         QCOMPARE(messages,
@@ -383,7 +383,8 @@ private slots:
         QVERIFY(stick.kernelDriverBound());
     }
 
-    void stickCommandsOnALinkInterfaceAtOneMegabit()
+    // A Kiron link is never taken for a stick, whatever it would answer.
+    void stickCommandsLeaveALinkInterfaceAlone()
     {
         const QString folder = path(QStringLiteral("stick-on-link"));
         QVERIFY(QDir().mkpath(folder));
@@ -392,14 +393,13 @@ private slots:
         options.model = "kzt_dmx20";
         options.config.stickFolder = folder.toStdString();
         EmulatedFtdiChip &chip = m_usb->plug(options);
-        runStickCommands(chip, folder);
-        const std::optional<LineState> line = chip.lineAtFirstWrite();
-        QVERIFY(line && line->bitRateSet && line->dataFormatSet && line->flowSet);
-        QVERIFY2(std::abs(line->bitRate() - 1000000.0) <= 30000.0, qPrintable(QString::number(line->bitRate())));
-        QCOMPARE(line->dataBits, 8);
-        QCOMPARE(line->stopBits, 2);
-        QCOMPARE(line->parity, 0);
-        QCOMPARE(line->flow, std::uint16_t(0));
+        const CliRun run = cli({QStringLiteral("stick"), QStringLiteral("list")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QByteArray("No Pelkom stick is connected (a Kiron link interface is).\n"
+                                     "zelvar71-cli: stick list: no USB interface is open\n"));
+        QVERIFY(chip.writes().empty());
+        QVERIFY(chip.controlRequests().empty());
+        QVERIFY(chip.kernelDriverBound());
     }
 
     void stickCommandsOnAStickLeaveItsLineAlone()

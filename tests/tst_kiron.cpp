@@ -615,19 +615,64 @@ private slots:
         QVERIFY(!rig.window->isReceiving());
     }
 
-    void closingDuringASendEndsItAndThenTheWindow()
+    // The close box asks before it ends a transfer; only OK ends it.
+    void closingDuringATransferAsksFirst_data()
     {
+        QTest::addColumn<bool>("receive");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("send, OK") << false << true;
+        QTest::newRow("send, Cancel") << false << false;
+        QTest::newRow("receive, OK") << true << true;
+        QTest::newRow("receive, Cancel") << true << false;
+    }
+
+    void closingDuringATransferAsksFirst()
+    {
+        QFETCH(bool, receive);
+        QFETCH(bool, ok);
         Rig rig;
-        const QString file = rig.fileOf("show.tzk", 86529);
-        rig.prompts.paths << file;
+        rig.prompts.answers << (ok ? PromptAnswer::Ok : PromptAnswer::Cancel);
         bool closed = true;
-        rig.line.onRead = [&] {
-            if (rig.line.received.size() == 1024)
-                closed = rig.window->close();
-        };
-        rig.click("Command1");
-        QVERIFY(!closed); // deferred until the send had unwound
-        QCOMPARE(rig.line.received.size(), 1024);
+        const QString target = rig.path("back.bin");
+        if (receive) {
+            rig.startReceive(target);
+            rig.line.write(QByteArray("abc"));
+            QTRY_COMPARE(rig.label("Label7")->text(), QStringLiteral("3"));
+            closed = rig.window->close();
+        } else {
+            const QString file = rig.fileOf("show.tzk", 86529);
+            rig.prompts.paths << file;
+            rig.line.onRead = [&] {
+                if (rig.line.received.size() == 1024)
+                    closed = rig.window->close();
+            };
+            rig.click("Command1");
+        }
+        const PromptCall &question = rig.prompts.last();
+        QCOMPARE(question.text, QStringLiteral("A transfer is running. Stop it?"));
+        QCOMPARE(question.title, Caption);
+        QCOMPARE(question.buttons, PromptButtons::OkCancelDefaultCancel);
+        QCOMPARE(rig.prompts.unscripted, 0);
+        if (!ok) {
+            // Nothing stopped: the window and its transfer go on.
+            QVERIFY(!closed);
+            QVERIFY(rig.window && rig.window->isVisible());
+            if (receive) {
+                QVERIFY(rig.window->isReceiving());
+                rig.line.write(QByteArray("def"));
+                QTRY_COMPARE(rig.label("Label7")->text(), QStringLiteral("6"));
+            } else {
+                QCOMPARE(rig.line.received.size(), 86529);
+            }
+            return;
+        }
+        if (receive) {
+            QVERIFY(closed);
+            QCOMPARE(readAll(target), QByteArray("abc"));
+        } else {
+            QVERIFY(!closed); // deferred until the send had unwound
+            QCOMPARE(rig.line.received.size(), 1024);
+        }
         QTRY_VERIFY(rig.window.isNull());
     }
 
@@ -977,6 +1022,7 @@ private slots:
         };
         rig.click("Command11");
         QCOMPARE(rig.navigator.fixtureEditorShown, 1);
+        QCOMPARE(rig.prompts.calls.size(), 1); // the receive's file dialog; no question
         QCOMPARE(stored, QByteArray("abcdefg"));
         QVERIFY(!portOpen);
         QVERIFY(!fileHeld);

@@ -322,8 +322,17 @@ private slots:
         QCOMPARE(testsupport::readAll(file), content);
     }
 
+    void cancelDuringALongSendStopsAfterTheBlockInHand_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("Cancel Send") << false;
+        // The window's close, once the user has said to stop: the status says how far it got.
+        QTest::newRow("a closing window") << true;
+    }
+
     void cancelDuringALongSendStopsAfterTheBlockInHand()
     {
+        QFETCH(bool, closing);
         Session s;
         s.sim.setLinkPaced(true);
         const QString file = s.sim.path(QStringLiteral("long.tzk"));
@@ -333,7 +342,10 @@ private slots:
         s.panel.chosenPaths << file;
         s.commands.sendFile();
         QTRY_VERIFY_WITH_TIMEOUT(s.panel.events.contains(QStringLiteral("advance")), 30000);
-        s.commands.cancelSend();
+        if (closing)
+            s.commands.stop();
+        else
+            s.commands.cancelSend();
         const LinkResult result = s.finish();
 
         QCOMPARE(result.end, LinkResult::End::Cancelled);
@@ -347,6 +359,31 @@ private slots:
         QCOMPARE(s.panel.events.count(QStringLiteral("advance")), int(sent.size() / 510));
         for (int size : s.writeSizes())
             QCOMPARE(size, 510);
+        QCOMPARE(s.panel.events.filter(QStringLiteral("status")).last(),
+                 closing ? QStringLiteral("status \"Send stopped: %1 of 102000 bytes sent\"").arg(sent.size())
+                         : Complete);
+        QVERIFY(s.panel.messages().isEmpty());
+    }
+
+    void stoppingAReceiveSaysHowManyBytesCame()
+    {
+        Session s;
+        const QByteArray content = pattern(300, 6);
+        QVERIFY(testsupport::writeAll(s.in, content));
+        const QString file = s.sim.path(QStringLiteral("back.bin"));
+        s.panel.chosenPaths << file;
+        s.commands.receiveFile();
+        QTRY_VERIFY_WITH_TIMEOUT(s.panel.events.count(QStringLiteral("advance")) >= 2, 20000);
+        QTest::qWait(600); // a read that times out: all 300 bytes are in
+        s.commands.stop();
+        const LinkResult result = s.finish();
+        QCOMPARE(result.end, LinkResult::End::Cancelled);
+        QCOMPARE(testsupport::readAll(file), content);
+        QCOMPARE(s.panel.events.filter(QStringLiteral("status")).last(),
+                 QStringLiteral("status \"Receive stopped: 300 bytes received\""));
+        // A stop asked of a transfer that has ended changes nothing.
+        s.commands.stop();
+        QVERIFY(!s.commands.isRunning());
     }
 
     void aLateCancelNeverStopsTheNextTransfer()
@@ -379,9 +416,19 @@ private slots:
 
     void withoutAnInterfaceOnlyTheInterfaceMessageIsShown_data()
     {
+        QTest::addColumn<QByteArray>("devices");
         QTest::addColumn<bool>("send");
-        QTest::newRow("send") << true;
-        QTest::newRow("receive") << false;
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status");
+        const QString none = QStringLiteral("No USB Device Connected or Device Error!");
+        const QString stick = QStringLiteral("No Kiron link interface is connected (a Pelkom stick is).");
+        QTest::newRow("send") << QByteArray() << true << none << "Send failed: 0 of 600 bytes sent";
+        QTest::newRow("receive") << QByteArray() << false << none << "Receive failed: 0 bytes received";
+        // A stick is not a link: the show never goes into it.
+        QTest::newRow("send, only a stick") << QByteArray("kzt_dmx20") << true << stick
+                                            << "Send failed: 0 of 600 bytes sent";
+        QTest::newRow("receive, only a stick") << QByteArray("kzt_dmx20") << false << stick
+                                               << "Receive failed: 0 bytes received";
     }
 
     void aMessageOfTheWorkerHoldsItUntilTheBoxIsClosed()
@@ -415,7 +462,8 @@ private slots:
         const QString first = QStringLiteral("message FT_SetRts is not valid!");
         const QStringList tail = panel.events.mid(panel.events.indexOf(first));
         QCOMPARE(tail, (QStringList{first, QStringLiteral("closed"), Idle,
-                                    Complete, QStringLiteral("position 0"),
+                                    QStringLiteral("status \"Receive failed: 0 bytes received\""),
+                                    QStringLiteral("position 0"),
                                     QStringLiteral("message Receive stopped: the interface failed before any data "
                                                    "came. received.bin is unchanged!"),
                                     QStringLiteral("closed")}));
@@ -425,8 +473,11 @@ private slots:
 
     void withoutAnInterfaceOnlyTheInterfaceMessageIsShown()
     {
+        QFETCH(QByteArray, devices);
         QFETCH(bool, send);
-        Session s("");
+        QFETCH(QString, message);
+        QFETCH(QString, status);
+        Session s(devices);
         const QString file = s.sim.path(QStringLiteral("show.tzk"));
         QVERIFY(testsupport::writeAll(file, pattern(600)));
         s.panel.chosenPaths << file;
@@ -436,9 +487,12 @@ private slots:
             s.commands.receiveFile();
         const LinkResult result = s.finish();
         QCOMPARE(result.end, LinkResult::End::LinkFailed);
-        QCOMPARE(s.panel.messages(), QStringList{QStringLiteral("message No USB Device Connected or Device Error!")});
-        QCOMPARE(s.panel.events.at(s.panel.events.size() - 2), Complete);
+        QCOMPARE(s.panel.messages(), QStringList{QStringLiteral("message ") + message});
+        // Never "File Option is Complete ": nothing went.
+        QCOMPARE(s.panel.events.at(s.panel.events.size() - 2), QStringLiteral("status \"%1\"").arg(status));
         QCOMPARE(s.panel.events.last(), QStringLiteral("position 0"));
+        QCOMPARE(s.sim.count(QStringLiteral("FT_OpenEx")), 0);
+        QCOMPARE(s.sim.count(QStringLiteral("FT_Write dev")), 0);
         // Nothing came: the chosen file is left as it was.
         QCOMPARE(testsupport::readAll(file), pattern(600));
     }
@@ -472,9 +526,10 @@ private slots:
         QCOMPARE(testsupport::readAll(s.out), content.left(reached));
         QCOMPARE(s.panel.messages(),
                  QStringList{QStringLiteral("message Send is incomplete: %1 of 1500 bytes of show.tzk sent!").arg(reached)});
-        // The status line still ends the transfer, before the message.
+        // The status line says how far the send got, before the message.
         QCOMPARE(s.panel.events.mid(s.panel.events.size() - 4),
-                 (QStringList{Idle, Complete, QStringLiteral("position 0"), s.panel.messages().first()}));
+                 (QStringList{Idle, QStringLiteral("status \"Send failed: %1 of 1500 bytes sent\"").arg(reached),
+                              QStringLiteral("position 0"), s.panel.messages().first()}));
     }
 
     void aLinkThatStopsAnsweringEndsTheReceiveAndKeepsBothFiles()
@@ -541,7 +596,10 @@ private slots:
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages.first().contains(QLatin1String("show.tzk")), qPrintable(messages.first()));
         QCOMPARE(s.panel.events.mid(s.panel.events.size() - 4, 3),
-                 (QStringList{Idle, Complete, QStringLiteral("position 0")}));
+                 (QStringList{Idle,
+                              send ? QStringLiteral("status \"Send failed: 0 bytes sent\"")
+                                   : QStringLiteral("status \"Receive failed: 0 bytes received\""),
+                              QStringLiteral("position 0")}));
     }
 
     void pacedLinkTakesCharactersAtTheLineRate()
@@ -550,7 +608,7 @@ private slots:
         // bits (8N2), or 384 of 10 bits (8N1).
         Session s;
         s.sim.setLinkPaced(true);
-        s.device.OpenInterface(LinkBitRate);
+        s.device.OpenInterface(InterfaceModel::Link, LinkBitRate);
         QCOMPARE(s.device.setTimeouts(500, 100).status, d2xx::FT_OK);
         const QByteArray block = pattern(510);
         d2xx::DWORD written = 0;

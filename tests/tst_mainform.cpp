@@ -22,11 +22,15 @@ struct Counts
 };
 
 // Counts its load (construction) and unload (close) as a working window does.
-class StandIn : public QMainWindow
+class StandIn : public QMainWindow, public DeferredClose
 {
 public:
     // The first close is refused (a send still unwinding); the window closes itself soon after.
     bool refuseFirstClose = false;
+    // Every close is refused: the user chose to go on with a transfer.
+    bool refuseEveryClose = false;
+
+    bool closesSoon() const override { return m_closingLater; }
 
     StandIn(const QString &caption, QSize size, Counts &counts) : m_counts(counts)
     {
@@ -39,8 +43,13 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override
     {
+        if (refuseEveryClose) {
+            event->ignore();
+            return;
+        }
         if (refuseFirstClose) {
             refuseFirstClose = false;
+            m_closingLater = true;
             event->ignore();
             QTimer::singleShot(50, this, [this] {
                 if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
@@ -54,6 +63,7 @@ protected:
 
 private:
     Counts &m_counts;
+    bool m_closingLater = false;
 };
 
 } // namespace
@@ -207,6 +217,26 @@ private slots:
         QCOMPARE(zelva.unloads, 1);
         QTRY_COMPARE(kiron.unloads, 1);
         QTRY_VERIFY(!form->isVisible());
+    }
+
+    // The link window, asked first, keeps its transfer: nothing closes, and closing the link
+    // window later leaves the main window open.
+    void aWindowThatStaysKeepsEveryWindowOpen()
+    {
+        auto form = makeForm();
+        form->StartUp();
+        form->showChannelNameEditor();
+        auto *link = static_cast<StandIn *>(form->linkWindow());
+        link->refuseEveryClose = true;
+        QVERIFY(!form->close());
+        QCOMPARE(kiron.unloads + zelva.unloads + names.unloads, 0);
+        QVERIFY(form->fixtureEditor() && form->channelNameEditor());
+        link->refuseEveryClose = false;
+        form->frameOf(link)->close();
+        QTRY_COMPARE(form->mdiArea()->subWindowList().size(), 2);
+        QTest::qWait(50);
+        QVERIFY(form->isVisible());
+        QCOMPARE(ends, 0);
     }
 
     void menuTexts()

@@ -65,6 +65,36 @@ private slots:
         QVERIFY(sim.writes().contains(testsupport::hex("12 a4 ffffffffffffffff 0000000000000000 52 00000000000000000000")));
     }
 
+    // Two computer files whose names the stick cuts to the same one: the second replaces the
+    // first only when told to.
+    void writeNeverReplacesAStickFileUnasked()
+    {
+        UsbSimulator sim;
+        sim.setDevices("kzt_dmx20");
+        const QString first = sim.path(QStringLiteral("showfile1.tzk"));
+        const QString second = sim.path(QStringLiteral("showfile2.tzk"));
+        QVERIFY(testsupport::writeAll(first, QByteArray("first show")));
+        QVERIFY(testsupport::writeAll(second, QByteArray("second show")));
+        const QByteArray told("showfile%1.tzk will be stored on the stick as showfile.tzk: the stick keeps at most 8 "
+                              "characters before the point and 8 after it.\n");
+
+        CliRun run = stick({QStringLiteral("write"), first});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray(told).replace("%1", "1"));
+
+        run = stick({QStringLiteral("write"), second});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QByteArray(told).replace("%1", "2")
+                              + "zelvar71-cli: stick write: showfile.tzk is already on the stick and was not "
+                                "replaced (--replace replaces it)\n");
+        QCOMPARE(testsupport::readAll(sim.stickFile(QStringLiteral("showfile.tzk"))), QByteArray("first show"));
+
+        run = stick({QStringLiteral("write"), QStringLiteral("--replace"), second});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(testsupport::readAll(sim.stickFile(QStringLiteral("showfile.tzk"))), QByteArray("second show"));
+        QCOMPARE(stick({QStringLiteral("list")}).out, QByteArray("showfile.tzk\n"));
+    }
+
     void failuresGoToStderrWithExitOne()
     {
         UsbSimulator sim;
@@ -152,7 +182,9 @@ private slots:
         UsbSimulator sim;
         for (const QStringList &args : {QStringList{}, QStringList{QStringLiteral("erase")},
                                         QStringList{QStringLiteral("read"), QStringLiteral("A")},
-                                        QStringList{QStringLiteral("list"), QStringLiteral("extra")}}) {
+                                        QStringList{QStringLiteral("list"), QStringLiteral("extra")},
+                                        QStringList{QStringLiteral("list"), QStringLiteral("--replace")},
+                                        QStringList{QStringLiteral("write"), QStringLiteral("--replace")}}) {
             const CliRun run = stick(args);
             QCOMPARE(run.exitCode, 2);
             QVERIFY(run.err.contains("usage: zelvar71-cli stick list"));

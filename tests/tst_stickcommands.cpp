@@ -42,6 +42,13 @@ public:
     std::optional<QString> selectedFileListItem() const override { return selected; }
     // The questions before DEL and Format are the window's (tested with it).
     bool confirm(const QString &) override { return true; }
+    // The question before a write replaces a file: noted, and answered by `replace`.
+    bool replace = true;
+    bool confirmReplace(const QString &question) override
+    {
+        note(QStringLiteral("ask ") + question);
+        return replace;
+    }
 };
 
 // A tool session: the simulator, the bound library and the commands.
@@ -306,37 +313,121 @@ private slots:
         s.panel.chosenPaths << path;
         QVERIFY(s.commands.writeFile().ok());
 
+        // The listing first, so that nothing on the stick is replaced unseen.
         const QList<QByteArray> writes = s.sim.writes();
-        QCOMPARE(writes.size(), 4);
-        QCOMPARE(writes[0].toHex(' '), hex("16 a3 6461740000000000 4c4f4e4746494c45 000003e8 d3 000000000000").toHex(' '));
-        QCOMPARE(writes[1], content.left(510));
-        QCOMPARE(writes[2], content.mid(510));
-        QCOMPARE(writes[3], DirectoryBlock);
+        QCOMPARE(writes.size(), 5);
+        QCOMPARE(writes[0], DirectoryBlock);
+        QCOMPARE(writes[1].toHex(' '), hex("16 a3 6461740000000000 4c4f4e4746494c45 000003e8 d3 000000000000").toHex(' '));
+        QCOMPARE(writes[2], content.left(510));
+        QCOMPARE(writes[3], content.mid(510));
+        QCOMPARE(writes[4], DirectoryBlock);
         const QStringList calls = afterOpen(s.sim.calls());
-        QCOMPARE(calls.mid(0, 6),
+        QCOMPARE(calls.mid(0, 4), listingCalls(0, 0));
+        const QStringList write = afterOpen(calls);
+        QCOMPARE(write.mid(0, 6),
                  (QStringList{QStringLiteral("FT_Write dev0 29 = 0 29"), QStringLiteral("FT_SetRts dev0 = 0"),
                               QStringLiteral("FT_Read dev0 4 = 0 4"), QStringLiteral("FT_ClrRts dev0 = 0"),
                               QStringLiteral("FT_Write dev0 510 = 0 510"), QStringLiteral("FT_Write dev0 490 = 0 490")}));
         QCOMPARE(testsupport::readAll(s.sim.stickFile(QStringLiteral("LONGFILE.dat"))), content);
         QCOMPARE(s.panel.items, QStringList{QStringLiteral("LONGFILE.dat")});
-        QCOMPARE(s.panel.events.mid(0, 10),
+        QCOMPARE(s.panel.events.mid(0, 15),
                  (QStringList{QStringLiteral("choose open \"Send file\" \"\""), QStringLiteral("path ") + path,
+                              QStringLiteral("buttons off"), QStringLiteral("clear list"),
+                              QStringLiteral("buttons on"),
+                              QStringLiteral("message LONGFILENAME.dat will be stored on the stick as LONGFILE.dat: "
+                                             "the stick keeps at most 8 characters before the point and 8 after it."),
                               QStringLiteral("buttons off"), QStringLiteral("range 100"), QStringLiteral("position 0"),
                               QStringLiteral("step 1"), QStringLiteral("advance"), QStringLiteral("advance"),
-                              QStringLiteral("position 0"), QStringLiteral("buttons off")}));
+                              QStringLiteral("position 0"), QStringLiteral("buttons off"),
+                              QStringLiteral("clear list")}));
         QCOMPARE(s.panel.events.last(), QStringLiteral("buttons on"));
     }
 
-    void writeOfANameWithoutPointUsesItAsName()
+    // What the stick calls a computer file, and a file of that name already there.
+    void writeNamesTheFileOnTheStick_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("onStick"); // a file there before, or none
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QStringList>("told");
+        QTest::addColumn<QString>("stored"); // where the new bytes are, or none
+        const auto cut = [](const char *from, const char *to) {
+            return QStringLiteral("message %1 will be stored on the stick as %2: the stick keeps at most 8 characters "
+                                  "before the point and 8 after it.")
+                .arg(QLatin1String(from), QLatin1String(to));
+        };
+        const auto ask = [](const char *name) {
+            return QStringLiteral("ask %1 is already on the stick. Replace it?").arg(QLatin1String(name));
+        };
+        QTest::newRow("8 and 8 fit") << "ABCDEFGH.12345678" << "" << true << QStringList() << "ABCDEFGH.12345678";
+        QTest::newRow("name of 9") << "showfile1.tzk" << "" << true
+                                   << QStringList{cut("showfile1.tzk", "showfile.tzk")} << "showfile.tzk";
+        QTest::newRow("extension of 9") << "a.123456789" << "" << true << QStringList{cut("a.123456789", "a.12345678")}
+                                        << "a.12345678";
+        QTest::newRow("no point: all name") << "README" << "" << true << QStringList() << "README";
+        QTest::newRow("the second of two cut names, replaced")
+            << "showfile2.tzk" << "showfile.tzk" << true
+            << QStringList{cut("showfile2.tzk", "showfile.tzk"), ask("showfile.tzk")} << "showfile.tzk";
+        QTest::newRow("listed in other case, kept") << "show.tzk" << "SHOW.TZK" << false
+                                                    << QStringList{ask("SHOW.TZK")} << "";
+        QTest::newRow("a name alone matches no extension") << "SHOW" << "SHOW.TZK" << true << QStringList() << "SHOW";
+    }
+
+    void writeNamesTheFileOnTheStick()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, onStick);
+        QFETCH(bool, replace);
+        QFETCH(QStringList, told);
+        QFETCH(QString, stored);
+        Session s;
+        if (!onStick.isEmpty())
+            s.putOnStick(onStick, QByteArray("old"));
+        const QString path = s.sim.path(file);
+        QVERIFY(testsupport::writeAll(path, pattern(600)));
+        s.panel.chosenPaths << path;
+        s.panel.replace = replace;
+        QCOMPARE(s.commands.writeFile().ok(), !stored.isEmpty());
+        QCOMPARE(s.panel.events.filter(QRegularExpression(QStringLiteral("^(message|ask) "))), told);
+        if (!stored.isEmpty())
+            QCOMPARE(testsupport::readAll(s.sim.stickFile(stored)), pattern(600));
+        if (!onStick.isEmpty() && stored != onStick)
+            QCOMPARE(testsupport::readAll(s.sim.stickFile(onStick)), QByteArray("old"));
+        // Kept: the listing went, and nothing after it.
+        QCOMPARE(s.sim.writes().size(), stored.isEmpty() ? 1 : 5);
+        QVERIFY(s.panel.buttonsEnabled);
+    }
+
+    void writeOfAFileWithoutANameSendsNothing()
     {
         Session s;
-        const QString path = s.sim.path(QStringLiteral("README"));
+        const QString path = s.sim.path(QStringLiteral(".tzk"));
         QVERIFY(testsupport::writeAll(path, QByteArray("abc")));
         s.panel.chosenPaths << path;
-        QVERIFY(s.commands.writeFile().ok());
-        QCOMPARE(s.sim.writes().first().toHex(' '),
-                 hex("16 a3 0000000000000000 524541444d450000 00000003 96 000000000000").toHex(' '));
-        QCOMPARE(s.panel.items, QStringList{QStringLiteral("README")});
+        const Outcome result = s.commands.writeFile();
+        QVERIFY(!result.ok());
+        QCOMPARE(s.panel.messages(),
+                 QStringList{QStringLiteral("message .tzk cannot go to the stick: the stick keeps a file by the name "
+                                            "before its last point, and here that is empty. Rename the file first!")});
+        QCOMPARE(s.sim.count(QStringLiteral("FT_")), 0);
+        QVERIFY(s.panel.buttonsEnabled);
+    }
+
+    // Without the listing nobody knows what the write would replace.
+    void writeAfterAFailedListingSendsNothing()
+    {
+        Session s;
+        const QString path = s.sim.path(QStringLiteral("SHOW.DAT"));
+        QVERIFY(testsupport::writeAll(path, pattern(20)));
+        s.panel.chosenPaths << path;
+        s.sim.setFaults("short@1"); // the first write on every opened handle
+        QVERIFY(!s.commands.writeFile().ok());
+        QCOMPARE(s.sim.count(QStringLiteral("FT_Write")), 1);
+        QCOMPARE(s.panel.messages(),
+                 QStringList{QStringLiteral("message SHOW.DAT was not written: the stick did not take the listing "
+                                            "command, so it is not known whether the stick holds a file of that "
+                                            "name already!")});
+        QVERIFY(s.panel.buttonsEnabled);
     }
 
     void writeRefusedSendsNoDataButRefreshes()
@@ -344,13 +435,15 @@ private slots:
         Session s;
         const QString path = s.sim.path(QStringLiteral("SHOW.DAT"));
         QVERIFY(testsupport::writeAll(path, pattern(700)));
-        s.sim.setStickReply("000000ff"); // -1
+        // Taken by the listing as an empty stick, by the write as a negative number.
+        s.sim.setStickReply("80000000");
         QVERIFY(!s.commands.writeFile().ok());
         s.panel.chosenPaths << path;
         QVERIFY(!s.commands.writeFile().ok());
         const QList<QByteArray> writes = s.sim.writes();
-        QCOMPARE(writes.size(), 2);
-        QCOMPARE(writes[1], DirectoryBlock);
+        QCOMPARE(writes.size(), 3);
+        QCOMPARE(writes[0], DirectoryBlock);
+        QCOMPARE(writes[2], DirectoryBlock);
         QVERIFY(s.panel.events.filter(QStringLiteral("advance")).isEmpty());
         QVERIFY(s.panel.buttonsEnabled);
     }
@@ -361,10 +454,11 @@ private slots:
         const QString path = s.sim.path(QStringLiteral("BIG.DAT"));
         QVERIFY(testsupport::writeAll(path, pattern(2000)));
         s.panel.chosenPaths << path;
-        s.sim.setFaults("write@3"); // the block, the first 510 bytes, then this
+        s.sim.setFaults("write@3"); // on the write's handle: the block, the first 510 bytes, then this
         QVERIFY(!s.commands.writeFile().ok());
         const QStringList writes = s.sim.calls().filter(QStringLiteral("FT_Write"));
         QCOMPARE(writes, (QStringList{QStringLiteral("FT_Write dev0 29 = 0 29"),
+                                      QStringLiteral("FT_Write dev0 29 = 0 29"),
                                       QStringLiteral("FT_Write dev0 510 = 0 510"),
                                       QStringLiteral("FT_Write dev0 510 = 4 0"),
                                       QStringLiteral("FT_Write dev0 29 = 0 29")}));
@@ -376,19 +470,19 @@ private slots:
     {
         Session s;
         const QString path = s.sim.path(QStringLiteral("SHOW.DAT"));
-        QVERIFY(testsupport::writeAll(path, pattern(20)));
+        QVERIFY(testsupport::writeAll(path, pattern(600)));
         s.panel.chosenPaths << path;
-        // The first write on every opened handle: the write's block, then the listing's.
-        s.sim.setFaults("short@1");
+        // On the write's handle: the command block, then the first data block goes half way.
+        s.sim.setFaults("short@2");
         QVERIFY(!s.commands.writeFile().ok());
         // No data follows the failed block; the stick is there, so it is listed again.
-        QCOMPARE(s.sim.writes(),
-                 (QList<QByteArray>{hex("16 a3 4441540000000000 53484f5700000000 00000014 19 000000000000"),
-                                    DirectoryBlock}));
-        QCOMPARE(s.sim.calls().filter(QStringLiteral("FT_Close")),
-                 (QStringList{QStringLiteral("FT_Close - = 1"), QStringLiteral("FT_Close dev0 = 0")}));
-        QCOMPARE(s.sim.count(QStringLiteral("FT_Read")), 0);
-        QVERIFY(s.panel.events.contains(QStringLiteral("clear list")));
+        QCOMPARE(s.sim.calls().filter(QStringLiteral("FT_Write")),
+                 (QStringList{QStringLiteral("FT_Write dev0 29 = 0 29"), QStringLiteral("FT_Write dev0 29 = 0 29"),
+                              QStringLiteral("FT_Write dev0 510 = 0 255"),
+                              QStringLiteral("FT_Write dev0 29 = 0 29")}));
+        QCOMPARE(s.sim.writes().last(), DirectoryBlock);
+        QCOMPARE(s.panel.events.filter(QStringLiteral("advance")).size(), 0);
+        QCOMPARE(s.panel.events.last(), QStringLiteral("buttons on"));
         QVERIFY(s.panel.buttonsEnabled);
     }
 
@@ -572,7 +666,7 @@ private slots:
         QVERIFY(testsupport::writeAll(source, content));
         s.panel.chosenPaths << source;
         QVERIFY(s.commands.writeFile().ok());
-        QCOMPARE(s.sim.writes().size(), 2 + (size + 509) / 510); // block, data, listing
+        QCOMPARE(s.sim.writes().size(), 3 + (size + 509) / 510); // listing, block, data, listing
 
         QVERIFY(s.commands.listFiles().ok());
         const QString listed = QStringLiteral("rt%1.tzk").arg(size);

@@ -1,5 +1,7 @@
 // Window helpers: on-screen prompts (filters as the file dialogs take them, message boxes
-// with the text, title and buttons asked for), the shared file dialog, window presence.
+// with the text, title and buttons asked for), the shared file dialog, window presence,
+// the "&Edit" menu's history.
+#include "common/editmenu.h"
 #include "common/prompts.h"
 #include "common/sharedfiledialog.h"
 #include "common/twips.h"
@@ -7,11 +9,14 @@
 #include "common/windowpresence.h"
 #include "scriptedprompts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace zelvar;
@@ -127,6 +132,38 @@ private slots:
             QVERIFY(!FindWindowA(caption + QLatin1Char('x')));
         }
         QVERIFY(!FindWindowA(caption));
+    }
+
+    void theEditMenusHistoryKeepsTheLast100Steps_data()
+    {
+        QTest::addColumn<int>("steps");
+        QTest::newRow("one") << 1;
+        QTest::newRow("the limit") << 100;
+        QTest::newRow("one past it") << 101;
+    }
+    void theEditMenusHistoryKeepsTheLast100Steps()
+    {
+        QFETCH(int, steps);
+        // Each step sets a number from one value to the next.
+        struct Count : QUndoCommand
+        {
+            Count(int &counted, int next) : value(counted), to(next) {}
+            void redo() override { value = to; }
+            void undo() override { value = to - 1; }
+            int &value;
+            const int to;
+        };
+        QMainWindow window;
+        QUndoStack history;
+        const EditMenu edit = addEditMenu(&window, &history, [&] { history.undo(); }, [&] { history.redo(); });
+        int value = 0;
+        for (int to = 1; to <= steps; ++to)
+            history.push(new Count(value, to));
+        int undone = 0;
+        for (; edit.undo->isEnabled() && undone <= steps; ++undone)
+            edit.undo->trigger();
+        QCOMPARE(undone, std::min(steps, 100));
+        QCOMPARE(value, std::max(0, steps - 100));
     }
 
     void twipsArePixelsTimesFifteen()

@@ -330,6 +330,28 @@ private slots:
         QCOMPARE(e.window->bytesToSave(), file.bytes());
     }
 
+    // Undo and redo show the step they concern, current in the step column.
+    void theStepTableShowsTheStepUndone()
+    {
+        Editor e;
+        e.open(stepsFile());
+        chooseEntry(e, "Combo9", 2);
+        e.clickCell("MSFlexGrid2", 1, 0);
+        e.click("Command3");
+        QCOMPARE(undoText(e), QStringLiteral("&Undo Delete step 1 of channel 3"));
+        chooseEntry(e, "Combo9", 0);
+        e.clickCell("MSFlexGrid2", 2, 0);
+        e.shortcut(Qt::Key_Z);
+        QCOMPARE(e.combo("Combo9")->currentIndex(), 2);
+        QCOMPARE(e.grid("MSFlexGrid2")->currentRow(), 0); // step 1 of "X", "Y"
+        // Redone, on the channel's one step.
+        chooseEntry(e, "Combo9", 0);
+        e.clickCell("MSFlexGrid2", 3, 0);
+        e.shortcut(Qt::Key_Y);
+        QCOMPARE(e.combo("Combo9")->currentIndex(), 2);
+        QCOMPARE(e.grid("MSFlexGrid2")->currentRow(), 0);
+    }
+
     // An action that changes nothing adds no step, and so leaves the redo alone (the
     // random edits below meet most such actions; a full channel they never reach).
     void nothingChangedIsNoStep()
@@ -441,6 +463,30 @@ private slots:
         QCOMPARE(redoText(e), QStringLiteral("&Redo Step Name of step 1 of channel 1"));
         action(e, "mnuRedo")->trigger();
         QCOMPARE(e.profile().steps[0].name.text(), QStringLiteral("Gobo    "));
+    }
+
+    // Typing still open in either box is committed first by Undo, as its own step.
+    void undoCommitsTheTypingOfEitherBox_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("step");
+        QTest::newRow("fixture name") << "text1" << "Spot" << "Fixture name \"Spot\"";
+        QTest::newRow("black value") << "Text2" << "42" << "Black value 42";
+    }
+    void undoCommitsTheTypingOfEitherBox()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, step);
+        Editor e;
+        e.choose("Combo2", QStringLiteral("Chan 2"));
+        const QByteArray before = e.window->bytesToSave();
+        e.retype(qPrintable(box), typed);
+        action(e, "mnuUndo")->trigger();
+        QCOMPARE(redoText(e), QStringLiteral("&Redo ") + step);
+        QCOMPARE(undoText(e), QStringLiteral("&Undo Black channel Chan 2"));
+        QCOMPARE(e.window->bytesToSave(), before);
     }
 
     // The recovery file follows the saved point both ways: undoing past it keeps the work,

@@ -42,6 +42,7 @@ struct Program
     QTemporaryDir folder;
     ScriptedPrompts prompts;
     PseudoTerminal line;
+    KironMemory linkMemory;
     int ends = 0;
     std::unique_ptr<MainForm> form;
 
@@ -58,7 +59,7 @@ struct Program
         mapPorts(QStringLiteral("3=%1").arg(line.devicePath()));
 
         MainForm::Windows windows{
-            [](WindowNavigator *n, Prompts &p) -> QWidget * { return new Kiron(n, p); },
+            [this](WindowNavigator *n, Prompts &p) -> QWidget * { return new Kiron(n, p, &linkMemory); },
             [](WindowNavigator *n, Prompts &p) -> QWidget * { return new Zelva71(n, p); },
             [](WindowNavigator *n, Prompts &p) -> QWidget * { return new EditChName(n, p); },
         };
@@ -295,6 +296,47 @@ private slots:
         QCOMPARE(program.ends, 0);
     }
 
+    // Closed and shown again, the link window has the size and the selection it had.
+    void theLinkWindowComesBackAsItWas_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("close box") << true;
+        QTest::newRow("Fixture Edit") << false;
+    }
+
+    void theLinkWindowComesBackAsItWas()
+    {
+        QFETCH(bool, closeBox);
+        Program program;
+        program.menu("numUF");
+        QPointer<Kiron> first = program.kiron();
+        program.frame(first)->resize(700, 520);
+        auto *panel = child<FixtureSelectionPanel>(first, "Frame3");
+        QVERIFY(child<FolderList>(panel, "Dir1")->setPath(program.folder.path()));
+        FileList *files = child<FileList>(panel, "File1");
+        QVERIFY(QFile::copy(program.path(QStringLiteral("KZTFIX6.zff")), program.path(QStringLiteral("own.zff"))));
+        files->refresh();
+        const QListWidgetItem *item = files->findItems(QStringLiteral("own.zff"), Qt::MatchExactly).value(0);
+        QVERIFY(item);
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(item).center());
+        QTest::mouseClick(child<QPushButton>(panel, "Command7"), Qt::LeftButton);
+        const QStringList selection = panel->SelectedPaths();
+        QCOMPARE(selection.size(), 5);
+
+        if (closeBox)
+            program.frame(first)->close();
+        else
+            QTest::mouseClick(child<QPushButton>(first, "Command11"), Qt::LeftButton);
+        QTRY_VERIFY(!first);
+        program.menu("numUF");
+        Kiron *again = program.kiron();
+        QVERIFY(again);
+        QCOMPARE(program.frame(again)->geometry(), QRect(0, 0, 700, 520));
+        QCOMPARE(child<FixtureSelectionPanel>(again, "Frame3")->SelectedPaths(), selection);
+        // The rest is a fresh load: the panel over the transfer page.
+        QVERIFY(child<QWidget>(again, "Frame3")->isVisible());
+    }
+
     void ctrlEBelongsToTheActiveWindow()
     {
         Program program;
@@ -336,7 +378,9 @@ private slots:
         action(program.kiron(), "mnuReceiveFile")->trigger();
         QVERIFY(program.kiron()->port().PortOpen());
         QPointer<Kiron> kiron = program.kiron();
+        program.prompts.answers << PromptAnswer::Ok;
         QVERIFY(program.form->close());
+        QCOMPARE(program.prompts.last().text, QStringLiteral("A transfer is running. Stop it?"));
         QTRY_VERIFY(!kiron);
         // The port is free again: a new link window opens it.
         Kiron again(nullptr, program.prompts);

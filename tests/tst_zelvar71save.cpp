@@ -163,6 +163,9 @@ QStringList spelledOut(const QString &told)
         {QStringLiteral("receive"), QStringLiteral("save Receive file")},
         {QStringLiteral("delete?"), QStringLiteral("ask Delete outgoing.bin from the stick?")},
         {QStringLiteral("format?"), QStringLiteral("ask Every file on the stick will be erased. Format the stick?")},
+        {QStringLiteral("unlisted"),
+         QStringLiteral("box outgoing.bin was not written: the stick did not answer the listing command, so it is "
+                        "not known whether the stick holds a file of that name already!")},
     };
     QStringList out;
     static const QRegularExpression item(QStringLiteral(R"(\[[^\]]*\]|\S+)"));
@@ -558,8 +561,23 @@ private slots:
         }
     }
 
-    void closingDuringATransferWaitsForItsEnd()
+    // Every way of closing asks first during a transfer; only OK stops it.
+    void closingDuringATransferAsksFirst_data()
     {
+        QTest::addColumn<QByteArray>("way");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("close box, OK") << QByteArray("close box") << true;
+        QTest::newRow("close box, Cancel") << QByteArray("close box") << false;
+        QTest::newRow("Exit, OK") << QByteArray("Exit") << true;
+        QTest::newRow("&Exit, Cancel") << QByteArray("&Exit") << false;
+        QTest::newRow("Escape, OK") << QByteArray("Escape") << true;
+        QTest::newRow("Enter, Cancel") << QByteArray("Enter") << false;
+    }
+
+    void closingDuringATransferAsksFirst()
+    {
+        QFETCH(QByteArray, way);
+        QFETCH(bool, ok);
         Tool t;
         t.sim.setLinkPaced(true);
         const QString file = t.sim.path(QStringLiteral("long.tzk"));
@@ -570,16 +588,49 @@ private slots:
         t.click("1013");
         QTRY_VERIFY_WITH_TIMEOUT(t.progress()->value() >= 1, 30000);
         QSignalSpy finished(t.dialog.get(), &QDialog::finished);
-        t.dialog->close();
+        t.prompts.answers << (ok ? PromptAnswer::Ok : PromptAnswer::Cancel);
+        if (way == "close box") {
+            t.dialog->close();
+        } else if (way == "Exit") {
+            t.click("2");
+        } else if (way == "&Exit") {
+            t.action("Exit")->trigger();
+        } else if (way == "Escape") {
+            QTest::keyClick(t.dialog.get(), Qt::Key_Escape);
+        } else {
+            t.child<QLineEdit>("1010")->setFocus();
+            QTest::keyClick(t.child<QLineEdit>("1010"), Qt::Key_Return);
+        }
+        QCOMPARE(t.messages(), QStringList{QStringLiteral("A transfer is running. Stop it?")});
+        QCOMPARE(t.prompts.last().title, QString());
+        QCOMPARE(t.prompts.last().buttons, PromptButtons::OkCancelDefaultCancel);
+        if (!ok) {
+            // Nothing stopped: the send goes on, and the dialog with it.
+            QTest::qWait(300);
+            QVERIFY(t.dialog->isVisible());
+            QVERIFY(t.dialog->linkCommands().isRunning());
+            QCOMPARE(t.linkButtons(), QStringLiteral("0001"));
+            QCOMPARE(t.status(), QStringLiteral("Sending"));
+            t.click("1015");
+            QVERIFY(t.waitForFinish());
+            QCOMPARE(t.status(), Complete);
+            QVERIFY(t.dialog->isVisible());
+            return;
+        }
         QVERIFY(finished.wait(30000));
         QVERIFY(!t.dialog->isVisible());
-        // The send stopped at a block's end, then the close box closed the interface.
+        // The send stopped at a block's end, and the status line says how far it got.
         const QByteArray sent = testsupport::readAll(t.out);
         QCOMPARE(sent.size() % 510, 0);
+        QVERIFY(sent.size() < content.size());
         QCOMPARE(sent, content.left(sent.size()));
+        QCOMPARE(t.status(), QStringLiteral("Send stopped: %1 of 51000 bytes sent").arg(sent.size()));
+        QCOMPARE(t.messages().size(), 1);
+        // Then only the close box closes the interface.
         const QStringList calls = t.sim.calls();
-        QCOMPARE(calls.last(), QStringLiteral("FT_Close dev0 = 0"));
-        QVERIFY(calls.at(calls.size() - 2).startsWith(QLatin1String("FT_Write dev0 510")));
+        const QString lastWrite = calls.filter(QStringLiteral("FT_Write dev0")).last();
+        QVERIFY(lastWrite.startsWith(QLatin1String("FT_Write dev0 510")));
+        QCOMPARE(calls.last(), way == "close box" ? QStringLiteral("FT_Close dev0 = 0") : lastWrite);
     }
 
     void presenceIsFoundWhileTheDialogIsOpen()
@@ -693,6 +744,34 @@ private slots:
         QCOMPARE(t.stickButtons(), QStringLiteral("11111"));
     }
 
+    void writOverAListedFileAsksWithCancelTheDefault_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("OK") << true;
+    }
+
+    void writOverAListedFileAsksWithCancelTheDefault()
+    {
+        QFETCH(bool, ok);
+        Tool t("kzt_dmx20");
+        QVERIFY(testsupport::writeAll(t.sim.stickFile(QStringLiteral("showfile.tzk")), QByteArray("old")));
+        const QString file = t.sim.path(QStringLiteral("showfile2.tzk"));
+        QVERIFY(testsupport::writeAll(file, pattern(30)));
+        t.prompts.paths << file;
+        t.prompts.answers << PromptAnswer::Ok << (ok ? PromptAnswer::Ok : PromptAnswer::Cancel);
+        t.click("1021");
+        t.click("1002");
+        QCOMPARE(t.messages().last(), QStringLiteral("showfile.tzk is already on the stick. Replace it?"));
+        QCOMPARE(t.prompts.last().title, QString());
+        QCOMPARE(t.prompts.last().buttons, PromptButtons::OkCancelDefaultCancel);
+        QCOMPARE(t.sim.writes().size(), ok ? 4 : 1);
+        QCOMPARE(testsupport::readAll(t.sim.stickFile(QStringLiteral("showfile.tzk"))),
+                 ok ? pattern(30) : QByteArray("old"));
+        QCOMPARE(t.child<QListWidget>("1008")->count(), 1);
+        QCOMPARE(t.stickButtons(), QStringLiteral("11111"));
+    }
+
     void missingLibraryIsToldWithoutATitleAndOnceByEachCommand()
     {
         UsbSimulator sim;
@@ -752,31 +831,31 @@ private slots:
         QTest::newRow("no FT_ListDevices")
             << QByteArray("FT_ListDevices") << QByteArray() << true
             << "find:ListDevices Close! ListDevices! nodevice Write! ClrRts! Close! open Close! ListDevices! nodevice "
-               "Write! Close! format? Close! ListDevices! nodevice Write! Close! ListDevices! nodevice open ClrRts! "
+               "Write! ClrRts! Close! format? Close! ListDevices! nodevice Write! Close! ListDevices! nodevice open ClrRts! "
                "Write! Close! ListDevices! nodevice receive SetRts! Close!";
         QTest::newRow("no FT_Read")
             << QByteArray("FT_Read") << QByteArray() << true
-            << "find:Read Close! OpenEx! nodevice ClrRts! Close! open Close! OpenEx! nodevice Close! format? Close! "
+            << "find:Read Close! OpenEx! nodevice ClrRts! Close! open Close! OpenEx! nodevice ClrRts! Close! format? Close! "
                "OpenEx! nodevice Close! OpenEx! SetBaudRate! SetDataCharacteristics! SetFlowControl! Close! nodevice "
                "open ClrRts! Close! OpenEx! SetBaudRate! SetDataCharacteristics! SetFlowControl! Close! nodevice "
                "receive SetRts! Close!";
         QTest::newRow("no FT_SetTimeouts")
             << QByteArray("FT_SetTimeouts") << QByteArray() << true
-            << "find:SetTimeouts SetTimeouts! SetRts! ClrRts! open SetTimeouts! SetRts! ClrRts! SetTimeouts! SetRts! "
-               "ClrRts! format? SetTimeouts! SetRts! ClrRts! [Error!] SetBaudRate! SetDataCharacteristics! "
+            << "find:SetTimeouts SetTimeouts! SetRts! ClrRts! open SetTimeouts! SetRts! ClrRts! unlisted "
+               "format? SetTimeouts! SetRts! ClrRts! [Error!] SetBaudRate! SetDataCharacteristics! "
                "SetFlowControl! nodevice open ClrRts! SetBaudRate! SetDataCharacteristics! SetFlowControl! nodevice "
                "receive SetRts!";
         QTest::newRow("no FT_SetFlowControl")
             << QByteArray("FT_SetFlowControl") << QByteArray() << true
-            << "find:SetFlowControl SetRts! ClrRts! open SetRts! ClrRts! SetRts! ClrRts! format? SetRts! ClrRts! "
+            << "find:SetFlowControl SetRts! ClrRts! open SetRts! ClrRts! unlisted format? SetRts! ClrRts! "
                "[Error!] SetFlowControl! nodevice open ClrRts! SetFlowControl! nodevice receive SetRts!";
         QTest::newRow("no FT_SetRts")
             << QByteArray("FT_SetRts") << QByteArray() << true
-            << "find:SetRts SetRts! ClrRts! open SetRts! ClrRts! SetRts! ClrRts! format? SetRts! ClrRts! [Error!] "
+            << "find:SetRts SetRts! ClrRts! open SetRts! ClrRts! unlisted format? SetRts! ClrRts! [Error!] "
                "open ClrRts! receive SetRts! "
                "[Receive stopped: the interface failed before any data came. received.bin is unchanged!]";
         QTest::newRow("no FT_ClrRts") << QByteArray("FT_ClrRts") << QByteArray() << true
-                                      << "find:ClrRts ClrRts! save ClrRts! ClrRts! open ClrRts! ClrRts! delete? "
+                                      << "find:ClrRts ClrRts! save ClrRts! ClrRts! open ClrRts! ClrRts! ClrRts! delete? "
                                          "ClrRts! ClrRts! format? ClrRts! ClrRts! open ClrRts! receive ClrRts!";
     }
 

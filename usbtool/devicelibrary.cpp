@@ -162,7 +162,7 @@ DeviceStatus DeviceLibrary::entryPointMissing(const char *message) const
     return {EntryPointMissing, {QLatin1String(message)}};
 }
 
-DeviceStatus DeviceLibrary::OpenInterface(ULONG bitRate)
+DeviceStatus DeviceLibrary::OpenInterface(InterfaceModel wanted, ULONG bitRate)
 {
     DeviceStatus opened;
     // Every call's messages, in order; its status for the decisions here.
@@ -177,6 +177,11 @@ DeviceStatus DeviceLibrary::OpenInterface(ULONG bitRate)
     // Without a library there is nothing to look for; the command has said so already.
     if (!m_loaded)
         return done();
+    const char *const wantedDescription = wanted == InterfaceModel::Link ? LinkDescription : StickDescription;
+    const char *const otherDescription = wanted == InterfaceModel::Link ? StickDescription : LinkDescription;
+    bool wantedSeen = false;
+    bool otherSeen = false;
+    bool unknownSeen = false; // a device whose description could not be had
     DWORD count = 0;
     call(listDevices(&count, nullptr, FT_LIST_NUMBER_ONLY));
     for (DWORD i = 0; i < count; ++i) {
@@ -184,9 +189,19 @@ DeviceStatus DeviceLibrary::OpenInterface(ULONG bitRate)
         char description[DescriptionBufferSize + 1] = {};
         if (call(listDevices(reinterpret_cast<void *>(std::uintptr_t(i)), description,
                              FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION))
-            != FT_OK)
+            != FT_OK) {
+            unknownSeen = true;
             continue;
-        if (std::strcmp(description, LinkDescription) == 0) {
+        }
+        // A show sent into a stick is lost without a word: the other model is left alone.
+        if (std::strcmp(description, otherDescription) == 0) {
+            otherSeen = true;
+            continue;
+        }
+        if (std::strcmp(description, wantedDescription) != 0)
+            continue;
+        wantedSeen = true;
+        if (wanted == InterfaceModel::Link) {
             call(open(description, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION));
             call(setBitRate(bitRate));
             call(setDataFormat(FT_BITS_8, FT_STOP_BITS_2, FT_PARITY_NONE));
@@ -199,14 +214,17 @@ DeviceStatus DeviceLibrary::OpenInterface(ULONG bitRate)
                 opened.messages << QStringLiteral("SetFlowControl is Error");
             return done();
         }
-        if (std::strcmp(description, StickDescription) == 0) {
-            if (call(open(description, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION)) != FT_OK)
-                continue;
-            call(setTimeouts(500, 150));
-            return done();
-        }
+        if (call(open(description, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION)) != FT_OK)
+            continue;
+        call(setTimeouts(500, 150));
+        return done();
     }
-    opened.messages << noDeviceMessage();
+    if (otherSeen && !wantedSeen && !unknownSeen)
+        opened.messages << (wanted == InterfaceModel::Link
+                                ? QStringLiteral("No Kiron link interface is connected (a Pelkom stick is).")
+                                : QStringLiteral("No Pelkom stick is connected (a Kiron link interface is)."));
+    else
+        opened.messages << noDeviceMessage();
     return done();
 }
 

@@ -16,6 +16,13 @@ namespace zelvar {
 inline constexpr char LinkDescription[] = "kzt_usb_dmx";
 inline constexpr char StickDescription[] = "kzt_dmx20";
 
+// Which of the two a command talks to: the link's commands never open a stick, nor the
+// stick's commands a link.
+enum class InterfaceModel {
+    Link,  // "kzt_usb_dmx"
+    Stick, // "kzt_dmx20"
+};
+
 inline constexpr d2xx::ULONG LinkBitRate = 38400;
 inline constexpr d2xx::ULONG StickBitRate = 1000000;
 
@@ -63,10 +70,11 @@ public:
     // (libftd2xx.so is not installed)"); after a failed load, what was looked for.
     QString libraryDescription() const { return m_libraryDescription; }
 
-    // Finds the first "kzt_usb_dmx" or "kzt_dmx20" device and opens it: FT_OK when one is
-    // open, with the messages of every call on the way; the caller learns whether it
-    // answers from its first write.
-    DeviceStatus OpenInterface(d2xx::ULONG bitRate);
+    // Finds the first device of the `wanted` model and opens it: FT_OK when one is open,
+    // with the messages of every call on the way; the caller learns whether it answers from
+    // its first write. A device of the other model is never opened; when only such a one
+    // is there, the message says so.
+    DeviceStatus OpenInterface(InterfaceModel wanted, d2xx::ULONG bitRate);
     DeviceStatus CloseInterface();
 
     d2xx::FT_HANDLE handle() const { return m_handle; }

@@ -29,6 +29,21 @@ QString failureMessage(const LinkResult &result, const QString &path, quint16 mo
     return QStringLiteral("Receive stopped: the interface failed. %1!").arg(result.kept);
 }
 
+// The status line after the finish step: the text of a transfer that did its job, or how
+// far one got that was stopped on the way or failed.
+QString endStatus(const LinkResult &result, quint16 mode, bool stopAsked)
+{
+    const bool failed = result.end == LinkResult::End::LinkFailed || result.end == LinkResult::End::FileFailed;
+    if (result.end == LinkResult::End::Sent || (result.end == LinkResult::End::Cancelled && !stopAsked))
+        return CompleteStatus;
+    const QString how = failed ? QStringLiteral("failed") : QStringLiteral("stopped");
+    if (mode == LinkTransfer::SendMode && result.fileSize > 0)
+        return QStringLiteral("Send %1: %2 of %3 bytes sent").arg(how).arg(result.bytes).arg(result.fileSize);
+    if (mode == LinkTransfer::SendMode)
+        return QStringLiteral("Send %1: %2 bytes sent").arg(how).arg(result.bytes);
+    return QStringLiteral("Receive %1: %2 bytes received").arg(how).arg(result.bytes);
+}
+
 } // namespace
 
 LinkCommands::LinkCommands(DeviceLibrary &device, LinkPanel &panel, QObject *parent)
@@ -51,7 +66,7 @@ void LinkCommands::receiveFile()
     if (!m_panel.report(m_device.requireLibrary()))
         return;
     m_panel.report(m_device.CloseInterface());
-    m_panel.report(m_device.OpenInterface(LinkBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Link, LinkBitRate));
     const QString path = m_panel.chooseFile(FileChoice::Save, QStringLiteral("Receive file"), QString());
     if (path.isEmpty())
         return;
@@ -67,7 +82,7 @@ void LinkCommands::sendFile()
     if (!m_panel.report(m_device.requireLibrary()))
         return;
     m_panel.report(m_device.CloseInterface());
-    m_panel.report(m_device.OpenInterface(LinkBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Link, LinkBitRate));
     const QString path = m_panel.chooseFile(FileChoice::Open, QStringLiteral("Send file"), QString());
     if (path.isEmpty())
         return;
@@ -82,6 +97,7 @@ void LinkCommands::start()
 {
     cancelEvent.reset();
     m_running = true;
+    m_stopAsked = false;
     m_interfaceOpen = m_device.handle() != nullptr;
     if (!m_thread.isRunning())
         m_thread.start();
@@ -109,7 +125,7 @@ void LinkCommands::finishStep(const LinkResult &result)
 {
     m_running = false;
     m_panel.setLinkButtons(true, false, true, false);
-    m_panel.showStatus(CompleteStatus);
+    m_panel.showStatus(endStatus(result, transferMode, m_stopAsked));
     m_panel.setProgressPosition(0);
     emit transferFinished(result);
     // A cancel is what the user asked for; a failure of an interface that was never
@@ -118,6 +134,14 @@ void LinkCommands::finishStep(const LinkResult &result)
         || (result.end == LinkResult::End::LinkFailed && m_interfaceOpen);
     if (failed)
         m_panel.showMessage(failureMessage(result, transferPath, transferMode));
+}
+
+void LinkCommands::stop()
+{
+    if (!m_running)
+        return;
+    m_stopAsked = true;
+    cancelEvent.set();
 }
 
 void LinkCommands::cancelAndWait()

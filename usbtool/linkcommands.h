@@ -31,6 +31,10 @@ public:
 
     bool isRunning() const { return m_running; }
 
+    // Stops the running transfer as the cancel buttons do, for a window that is closing:
+    // the finish step's status line then says how many bytes went or came.
+    void stop();
+
     // Cancels a running transfer and returns once its finish step is done. The window's
     // events keep flowing meanwhile (the worker may be showing a message through it).
     void cancelAndWait();
@@ -58,6 +62,7 @@ private:
     // Whether the interface was open when the transfer started: if not, the user has been
     // told already and the transfer's failure says nothing new.
     bool m_interfaceOpen = false;
+    bool m_stopAsked = false;
 };
 
 } // namespace zelvar

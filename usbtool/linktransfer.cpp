@@ -168,8 +168,11 @@ LinkResult LinkTransfer::send()
         QByteArray block;
         if (file.seek(sent))
             block = file.read(blockSize);
-        if (block.size() != blockSize)
-            return fileFailure(QStringLiteral("read"), m_path, file.errorString(), sent);
+        if (block.size() != blockSize) {
+            LinkResult failed = fileFailure(QStringLiteral("read"), m_path, file.errorString(), sent);
+            failed.fileSize = result.fileSize;
+            return failed;
+        }
         DWORD written = 0;
         const bool ok = report(m_device.write(block.constData(), DWORD(blockSize), &written));
         if (!ok || written != DWORD(blockSize)) {

@@ -78,17 +78,22 @@ Outcome StickCommands::listFiles()
 {
     if (!m_panel.report(m_device.requireLibrary()))
         return noDriver();
+    return listInto(nullptr);
+}
+
+Outcome StickCommands::listInto(QStringList *names)
+{
     m_panel.report(m_device.CloseInterface());
     m_panel.SetStickButtons(false);
-    m_panel.report(m_device.OpenInterface(StickBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Stick, StickBitRate));
     m_panel.clearFileList();
-    const Outcome listed = runListing();
+    const Outcome listed = runListing(names);
     m_panel.report(m_device.lowerRts());
     m_panel.SetStickButtons(true);
     return listed;
 }
 
-Outcome StickCommands::runListing()
+Outcome StickCommands::runListing(QStringList *names)
 {
     if (!send(StickCommand::directory().bytes()))
         return notTaken(QStringLiteral("listing"));
@@ -111,8 +116,12 @@ Outcome StickCommands::runListing()
         return Outcome::failure(QStringLiteral("the listing could not be read"));
     // Only entries that arrived in full.
     const int complete = int(listing->size() / DirectoryEntrySize);
-    for (int i = 0; i < complete; ++i)
-        m_panel.addFileListItem(DirectoryEntry::decode(listing->constData() + i * DirectoryEntrySize).listText());
+    for (int i = 0; i < complete; ++i) {
+        const QString text = DirectoryEntry::decode(listing->constData() + i * DirectoryEntrySize).listText();
+        m_panel.addFileListItem(text);
+        if (names)
+            *names << text;
+    }
     if (complete < *entries)
         return Outcome::failure(QStringLiteral("the listing ended after %1 of %2 files").arg(complete).arg(*entries));
     return Outcome::success();
@@ -141,7 +150,7 @@ Outcome StickCommands::readFile()
         return Outcome::failure(QStringLiteral("no file was chosen"));
     }
     m_panel.SetStickButtons(false);
-    m_panel.report(m_device.OpenInterface(StickBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Stick, StickBitRate));
     const Outcome copied = copyFromStick(block, *selected, path);
     m_panel.SetStickButtons(true);
     return copied;
@@ -233,6 +242,14 @@ Outcome StickCommands::writeFile()
 
 Outcome StickCommands::copyToStick(const QString &path)
 {
+    // A file without a name on the stick could be neither read nor deleted by name.
+    if (splitStickFileName(QFileInfo(path).fileName()).name.isEmpty()) {
+        const QString reason = QStringLiteral("%1 cannot go to the stick: the stick keeps a file by the name before "
+                                              "its last point, and here that is empty. Rename the file first!")
+                                   .arg(QFileInfo(path).fileName());
+        m_panel.showMessage(reason);
+        return Outcome::failure(reason);
+    }
     if (const Outcome created = createIfMissing(path); !created) {
         m_panel.showMessage(created.reason());
         return created;
@@ -255,11 +272,14 @@ Outcome StickCommands::copyToStick(const QString &path)
         return Outcome::failure(reason);
     }
 
+    if (const Outcome named = checkStickName(path); !named)
+        return named;
+
     m_panel.report(m_device.CloseInterface());
     m_panel.SetStickButtons(false);
     const QByteArray block
         = StickCommand::write(splitStickFileName(QFileInfo(path).fileName()), quint32(size)).bytes();
-    m_panel.report(m_device.OpenInterface(StickBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Stick, StickBitRate));
     Outcome result = Outcome::success();
     if (!send(block)) {
         result = notTaken(QStringLiteral("write"));
@@ -303,6 +323,41 @@ Outcome StickCommands::copyToStick(const QString &path)
     return result;
 }
 
+Outcome StickCommands::checkStickName(const QString &path)
+{
+    const QString fileName = QFileInfo(path).fileName();
+    const StickFileName stickName = splitStickFileName(fileName);
+
+    // What the stick holds now, so that nothing there is replaced unasked.
+    QStringList listed;
+    if (const Outcome was = listInto(&listed); !was) {
+        // Without an interface the open has said so; there is nothing to add.
+        if (!m_device.handle())
+            return was;
+        const QString reason = QStringLiteral("%1 was not written: %2, so it is not known whether the stick "
+                                              "holds a file of that name already")
+                                   .arg(fileName, was.reason());
+        m_panel.showMessage(reason + QLatin1Char('!'));
+        return Outcome::failure(reason);
+    }
+
+    const QString stored = DirectoryEntry{stickName.extension, stickName.name}.listText();
+    if (stored != fileName) {
+        const bool latin1 = QString::fromLatin1(fileName.toLatin1()) == fileName;
+        m_panel.showMessage(QStringLiteral("%1 will be stored on the stick as %2: the stick keeps %3at most 8 "
+                                           "characters before the point and 8 after it.")
+                                .arg(fileName, stored,
+                                     latin1 ? QString() : QStringLiteral("only Latin-1 characters, ")));
+    }
+    const auto same = std::find_if(listed.cbegin(), listed.cend(), [&stored](const QString &name) {
+        return name.compare(stored, Qt::CaseInsensitive) == 0;
+    });
+    if (same != listed.cend()
+        && !m_panel.confirmReplace(QStringLiteral("%1 is already on the stick. Replace it?").arg(*same)))
+        return Outcome::failure(QStringLiteral("%1 is already on the stick and was not replaced").arg(*same));
+    return Outcome::success();
+}
+
 Outcome StickCommands::deleteFile()
 {
     if (!m_panel.report(m_device.requireLibrary()))
@@ -329,7 +384,7 @@ Outcome StickCommands::formatStick()
 Outcome StickCommands::deleteWith(const QByteArray &block, bool exactReply)
 {
     m_panel.SetStickButtons(false);
-    m_panel.report(m_device.OpenInterface(StickBitRate));
+    m_panel.report(m_device.OpenInterface(InterfaceModel::Stick, StickBitRate));
     Outcome result = Outcome::success();
     if (!send(block)) {
         result = notTaken(QStringLiteral("delete"));

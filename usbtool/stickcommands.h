@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -34,7 +35,12 @@ public:
     Outcome formatStick(); // "Format": every file
 
 private:
-    Outcome runListing();
+    // The listing, its entries also into `names` when given.
+    Outcome listInto(QStringList *names);
+    Outcome runListing(QStringList *names);
+    // Before a write: the listing, what the stick will call the file, and whether it may
+    // replace one there.
+    Outcome checkStickName(const QString &path);
     void settleAndList();
     Outcome copyFromStick(const QByteArray &block, const QString &stickName, const QString &path);
     Outcome copyToStick(const QString &path);

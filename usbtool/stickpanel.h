@@ -22,6 +22,9 @@ public:
     // Asked before a command destroys files on the stick: true to go on. The window asks
     // with OK and Cancel, Cancel the default; the command line asks nothing.
     virtual bool confirm(const QString &question) = 0;
+    // Asked before a write replaces a file of the same name on the stick: true to go on.
+    // The window asks as above; the command line goes on only when told to replace.
+    virtual bool confirmReplace(const QString &question) = 0;
 };
 
 } // namespace zelvar

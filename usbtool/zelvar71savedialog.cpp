@@ -259,20 +259,42 @@ void Zelvar71SaveDialog::linkTransferFinished()
     setOptionsEnabled(true);
     if (m_closePending) {
         m_closePending = false;
-        if (m_closeBoxPending) {
-            m_closeBoxPending = false;
-            close();
-        } else {
-            reject();
-        }
+        const bool closeBox = m_closeBoxPending;
+        m_closeBoxPending = false;
+        closeNow(closeBox);
     }
 }
 
 void Zelvar71SaveDialog::closeAfterTransfer(bool closeBox)
 {
-    m_closePending = true;
+    // Asked once: a second close while the transfer winds down only adds the close box's part.
+    if (m_askingToStop)
+        return;
+    if (!m_closePending) {
+        // A slip of the hand must not cut a show short: Enter, say, with no button focused.
+        m_askingToStop = true;
+        const PromptAnswer answer = m_prompts.message(this, QStringLiteral("A transfer is running. Stop it?"),
+                                                      QString(), PromptButtons::OkCancelDefaultCancel);
+        m_askingToStop = false;
+        // The transfer may have ended while the question was open; then the close goes on.
+        if (answer != PromptAnswer::Ok)
+            return;
+        if (!m_link->isRunning()) {
+            closeNow(closeBox);
+            return;
+        }
+        m_closePending = true;
+        m_link->stop();
+    }
     m_closeBoxPending = m_closeBoxPending || closeBox;
-    m_link->cancelEvent.set();
+}
+
+void Zelvar71SaveDialog::closeNow(bool closeBox)
+{
+    if (closeBox)
+        close();
+    else
+        reject();
 }
 
 void Zelvar71SaveDialog::reject()
@@ -348,6 +370,11 @@ bool Zelvar71SaveDialog::confirm(const QString &question)
 {
     // Enter pressed without reading keeps the files.
     return m_prompts.message(this, question, QString(), PromptButtons::OkCancelDefaultCancel) == PromptAnswer::Ok;
+}
+
+bool Zelvar71SaveDialog::confirmReplace(const QString &question)
+{
+    return confirm(question);
 }
 
 void Zelvar71SaveDialog::setLinkButtons(bool receive, bool cancelReceive, bool send, bool cancelSend)

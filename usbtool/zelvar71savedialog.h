@@ -44,6 +44,7 @@ public:
     void addFileListItem(const QString &text) override;
     std::optional<QString> selectedFileListItem() const override;
     bool confirm(const QString &question) override;
+    bool confirmReplace(const QString &question) override;
     void setLinkButtons(bool receive, bool cancelReceive, bool send, bool cancelSend) override;
     void showStatus(const QString &text) override;
     void showPath(const QString &path) override;
@@ -54,8 +55,8 @@ public:
     QString chooseFile(FileChoice choice, const QString &title, const QString &presetName) override;
     void showMessage(const QString &text) override;
 
-    // "Exit", "&Exit" and the Escape key. During a link transfer the dialog closes once the
-    // transfer has stopped.
+    // "Exit", "&Exit", the Escape key and Enter with no button focused. During a link
+    // transfer the dialog asks first, and closes once the transfer has stopped.
     void reject() override;
     void done(int result) override;
 
@@ -81,7 +82,10 @@ private:
 
     void setOptionsEnabled(bool enabled);
     void linkTransferFinished();
+    // A close during a link transfer: asks whether to stop it, and if so closes after its
+    // finish step.
     void closeAfterTransfer(bool closeBox);
+    void closeNow(bool closeBox);
 
     Prompts &m_prompts;
     DeviceLibrary m_device;
@@ -111,10 +115,11 @@ private:
     int m_progressStep = 10;
     int m_progressPosition = 0;
 
-    // A close asked for while a transfer runs waits for its finish step; through the close
-    // box it also closes the interface then.
+    // A close the user confirmed while a transfer runs waits for its finish step; through
+    // the close box it also closes the interface then.
     bool m_closePending = false;
     bool m_closeBoxPending = false;
+    bool m_askingToStop = false; // the question is open: a second close asks nothing more
 };
 
 } // namespace zelvar

@@ -151,6 +151,7 @@ public:
     void addFileListItem(const QString &text) override { items << text; }
     std::optional<QString> selectedFileListItem() const override { return QStringLiteral("SHOW1.DAT"); }
     bool confirm(const QString &) override { return true; }
+    bool confirmReplace(const QString &) override { return true; }
     void showPath(const QString &) override {}
     void setProgressRange(int) override {}
     void setProgressPosition(int) override {}

@@ -32,7 +32,7 @@ const Command Commands[] = {
      ComposeUsage, compose},
     {"tzk", "tzk show SET.tzk | tzk extract SET.tzk DIR",
      "print a download set as JSON, or take it apart into profiles", TzkUsage, tzk},
-    {"stick", "stick list|read NAME FILE|write FILE|del NAME|format", "the Pelkom USB stick's file commands",
+    {"stick", "stick list|read NAME FILE|write [--replace] FILE|del NAME|format", "the Pelkom USB stick's file commands",
      StickUsage, stick},
     {"send", "send PORT FILE", "send FILE over the serial link (PORT: a device or 3 to 6)", SendUsage, serialSend},
     {"receive", "receive PORT FILE [--idle SECONDS]", "store what arrives until Ctrl+C or SECONDS without a byte",

@@ -16,7 +16,7 @@ namespace zelvar::cli {
 
 const char *const StickUsage = "usage: zelvar71-cli stick list\n"
                                "       zelvar71-cli stick read NAME FILE\n"
-                               "       zelvar71-cli stick write FILE\n"
+                               "       zelvar71-cli stick write [--replace] FILE\n"
                                "       zelvar71-cli stick del NAME\n"
                                "       zelvar71-cli stick format\n";
 
@@ -27,12 +27,13 @@ namespace {
 class TerminalStickPanel : public TerminalPanel<StickPanel>
 {
 public:
-    TerminalStickPanel(QTextStream &err, std::optional<QString> selected, QString path)
-        : TerminalPanel(err, std::move(path)), m_selected(std::move(selected))
+    TerminalStickPanel(QTextStream &err, std::optional<QString> selected, QString path, bool replace)
+        : TerminalPanel(err, std::move(path)), m_selected(std::move(selected)), m_replace(replace)
     {
     }
 
     QStringList items;
+    bool replaceRefused = false;
 
     void SetStickButtons(bool) override {}
     void clearFileList() override { items.clear(); }
@@ -40,16 +41,26 @@ public:
     std::optional<QString> selectedFileListItem() const override { return m_selected; }
     // The command line says what it wants: nothing is asked.
     bool confirm(const QString &) override { return true; }
+    // A file on the stick is replaced only when the command line says so.
+    bool confirmReplace(const QString &) override
+    {
+        replaceRefused = !m_replace;
+        return m_replace;
+    }
 
 private:
     std::optional<QString> m_selected;
+    bool m_replace;
 };
 
 } // namespace
 
-int stick(const QStringList &args, QTextStream &out, QTextStream &err)
+int stick(const QStringList &commandLine, QTextStream &out, QTextStream &err)
 {
+    QStringList args = commandLine;
     const QString command = args.value(0);
+    // "--replace" belongs to write alone, before or after its file.
+    const bool replace = command == QLatin1String("write") && args.removeAll(QStringLiteral("--replace")) > 0;
     // Each command and the number of arguments it takes.
     const QHash<QString, int> operandCounts{{QStringLiteral("list"), 0},
                                             {QStringLiteral("read"), 2},
@@ -86,7 +97,7 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err)
     DeviceLibrary device;
     if (!bindDriver(device, QStringLiteral("stick ") + command, err))
         return ExitFailure;
-    TerminalStickPanel panel(err, selected, path);
+    TerminalStickPanel panel(err, selected, path, replace);
     StickCommands commands(device, panel);
 
     Outcome result;
@@ -113,7 +124,8 @@ int stick(const QStringList &args, QTextStream &out, QTextStream &err)
         out.flush();
     }
     if (!result) {
-        err << "zelvar71-cli: stick " << command << ": " << result.reason() << "\n";
+        err << "zelvar71-cli: stick " << command << ": " << result.reason()
+            << (panel.replaceRefused ? " (--replace replaces it)" : "") << "\n";
         return ExitFailure;
     }
     return 0;
