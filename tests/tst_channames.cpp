@@ -365,14 +365,13 @@ private slots:
     }
 
     // Both files read for a writer: the set file as the editor takes it, a missing set file
-    // made from the download file, nothing there the built-in names; a file that cannot be
-    // read is not taken for a missing one. Nothing is created.
+    // made from the download file, nothing there the built-in names. Nothing is created. (A
+    // file that cannot be read fails the read: tst_filefaults.)
     void readingThePair_data()
     {
         QTest::addColumn<QByteArray>("set"); // "-": no such file
         QTest::addColumn<QByteArray>("down");
         QTest::addColumn<QByteArray>("entry59"); // the name entry 59 is read as; "" never set
-        QTest::addColumn<QByteArray>("entry0");
         ChannelNameTable table;
         table.LoadDefaultNames();
         table.setName(59, QStringLiteral("White"));
@@ -380,21 +379,18 @@ private slots:
         table.setName(59, QStringLiteral("Amber"));
         table.entries[0].name.assign("Tilt"); // a download file's entries 0 to 58 are not the table's
         const QByteArray down = EncodeChannelNameDown(table);
-        QTest::newRow("neither") << QByteArray("-") << QByteArray("-") << QByteArray() << QByteArray("Pan     ");
-        QTest::newRow("both empty") << QByteArray() << QByteArray() << QByteArray() << QByteArray("Pan     ");
-        QTest::newRow("the set file") << set << QByteArray("-") << QByteArray("White   ") << QByteArray("Pan     ");
-        QTest::newRow("the set file wins") << set << down << QByteArray("White   ") << QByteArray("Pan     ");
-        QTest::newRow("the download file alone") << QByteArray("-") << down << QByteArray("Amber   ")
-                                                 << QByteArray("Pan     ");
-        QTest::newRow("an empty set file") << QByteArray() << down << QByteArray("Amber   ") << QByteArray("Pan     ");
-        QTest::newRow("a set file of 579 bytes") << set.left(579) << down << QByteArray() << QByteArray("Pan     ");
+        QTest::newRow("neither") << QByteArray("-") << QByteArray("-") << QByteArray();
+        QTest::newRow("both empty") << QByteArray() << QByteArray() << QByteArray();
+        QTest::newRow("the set file wins") << set << down << QByteArray("White   ");
+        QTest::newRow("the download file alone") << QByteArray("-") << down << QByteArray("Amber   ");
+        QTest::newRow("an empty set file") << QByteArray() << down << QByteArray("Amber   ");
+        QTest::newRow("a set file of 579 bytes") << set.left(579) << down << QByteArray();
     }
     void readingThePair()
     {
         QFETCH(QByteArray, set);
         QFETCH(QByteArray, down);
         QFETCH(QByteArray, entry59);
-        QFETCH(QByteArray, entry0);
         QTemporaryDir dir;
         if (set != "-")
             QVERIFY(testsupport::writeAll(setPath(dir), set));
@@ -402,7 +398,7 @@ private slots:
             QVERIFY(testsupport::writeAll(downPath(dir), down));
         ChannelNameFiles files;
         QVERIFY(ReadChannelNameFiles(dir.path(), files));
-        QCOMPARE(files.table.entries[0].name.bytes(), entry0);
+        QCOMPARE(files.table.entries[0].name.bytes(), QByteArray("Pan     "));
         if (entry59.isEmpty()) {
             QCOMPARE(files.table.entries[59], ChannelNameEntry{});
         } else {
@@ -412,12 +408,6 @@ private slots:
         QCOMPARE(files.set, set == "-" ? QByteArray() : set);
         QCOMPARE(QFileInfo::exists(setPath(dir)), set != "-");
         QCOMPARE(QFileInfo::exists(downPath(dir)), down != "-");
-
-        QVERIFY(QFile::remove(downPath(dir)) || down == "-");
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ChNameDown.fix")));
-        ChannelNameFiles refused = files;
-        QCOMPARE(ReadChannelNameFiles(dir.path(), refused).reason(), QStringLiteral("ChNameDown.fix is a folder, not a file"));
-        QCOMPARE(refused.table, files.table);
     }
 
     // Each start makes the pair whole: a file missing or empty is made from the other; only
@@ -427,7 +417,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("set"); // "-": no such file, "dir": a folder there
         QTest::addColumn<QByteArray>("down");
-        QTest::addColumn<bool>("given"); // the programs' folder holds a pair of its own
+        QTest::addColumn<QByteArray>("given"); // the programs' folder: "pair" of its own, 0-byte files, "-" none
         QTest::addColumn<QByteArray>("setAfter"); // "-": still missing
         QTest::addColumn<QByteArray>("downAfter");
         ChannelNameTable defaults;
@@ -438,22 +428,27 @@ private slots:
         const QByteArray down = EncodeChannelNameDown(user);
         const QByteArray givenSet = EncodeChannelNameSet(defaults) + "given";
         const QByteArray givenDown = EncodeChannelNameDown(defaults) + "given";
-        QTest::newRow("both there") << set << down.left(10) << true << set << down.left(10);
-        QTest::newRow("the download file made") << set << QByteArray("-") << true << set << down;
-        QTest::newRow("an empty download file made") << set << QByteArray() << true << set << down;
-        QTest::newRow("the set file made") << QByteArray("-") << down << true << set << down;
-        QTest::newRow("both from the programs' folder") << QByteArray("-") << QByteArray() << true << givenSet
+        const QByteArray pair("pair");
+        QTest::newRow("1 byte each: the user's") << QByteArray("x") << QByteArray("y") << pair << QByteArray("x")
+                                                 << QByteArray("y");
+        QTest::newRow("the download file made") << set << QByteArray("-") << pair << set << down;
+        QTest::newRow("an empty download file made") << set << QByteArray() << pair << set << down;
+        QTest::newRow("the set file made") << QByteArray("-") << down << pair << set << down;
+        QTest::newRow("both from the programs' folder") << QByteArray("-") << QByteArray() << pair << givenSet
                                                         << givenDown;
-        QTest::newRow("both the defaults") << QByteArray("-") << QByteArray("-") << false
+        QTest::newRow("the programs' 0-byte files: the defaults")
+            << QByteArray() << QByteArray() << QByteArray() << EncodeChannelNameSet(defaults)
+            << EncodeChannelNameDown(defaults);
+        QTest::newRow("both the defaults") << QByteArray("-") << QByteArray("-") << QByteArray("-")
                                            << EncodeChannelNameSet(defaults) << EncodeChannelNameDown(defaults);
-        QTest::newRow("nothing beside a folder") << QByteArray("dir") << QByteArray("-") << true << QByteArray("dir")
+        QTest::newRow("nothing beside a folder") << QByteArray("dir") << QByteArray("-") << pair << QByteArray("dir")
                                                  << QByteArray("-");
     }
     void missingFilesAreMadeFromTheOther()
     {
         QFETCH(QByteArray, set);
         QFETCH(QByteArray, down);
-        QFETCH(bool, given);
+        QFETCH(QByteArray, given);
         QFETCH(QByteArray, setAfter);
         QFETCH(QByteArray, downAfter);
         QTemporaryDir dir;
@@ -464,11 +459,12 @@ private slots:
             else if (bytes != "-")
                 QVERIFY(testsupport::writeAll(path, bytes));
         }
-        if (given) {
+        if (given != "-") {
             ChannelNameTable defaults;
             defaults.LoadDefaultNames();
-            QVERIFY(testsupport::writeAll(setPath(programs), EncodeChannelNameSet(defaults) + "given"));
-            QVERIFY(testsupport::writeAll(downPath(programs), EncodeChannelNameDown(defaults) + "given"));
+            const bool pair = given == "pair";
+            QVERIFY(testsupport::writeAll(setPath(programs), pair ? EncodeChannelNameSet(defaults) + "given" : ""));
+            QVERIFY(testsupport::writeAll(downPath(programs), pair ? EncodeChannelNameDown(defaults) + "given" : ""));
         }
         const Outcome made = CreateMissingChannelNameFiles(dir.path(), programs.path());
         QCOMPARE(made.ok(), set != "dir");

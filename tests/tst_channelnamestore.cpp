@@ -1,8 +1,8 @@
-// The channel-name store: writers interleaved against a plain model of the table, the pair
-// written whole or not at all, refused files left alone, and the files watched for writes of
-// other processes without the store's own writes coming back as changes.
+// The channel-name store: writers interleaved against a plain model of the table, and the
+// files watched for writes of other processes without the store's own writes coming back as
+// changes. (The pair written whole or not at all: tst_common and tst_cliimport; refused
+// files: tst_channames and tst_filefaults.)
 #include "channames/channelnamestore.h"
-#include "filefaults.h"
 #include "testsupport.h"
 
 #include <QObject>
@@ -197,84 +197,6 @@ private slots:
                 QFAIL(qPrintable(QStringLiteral("after step %1").arg(step)));
         }
         QVERIFY2(conflicts > 10, "the walk asks about conflicts");
-    }
-
-    // The pair and what goes with it are written whole or not at all, whichever file fails:
-    // the files, the store's names and the windows stay as they were.
-    void aWriteIsWholeOrNothing_data()
-    {
-        QTest::addColumn<QString>("blocked"); // which file is in the way
-        QTest::addColumn<bool>("placing");    // only once the new files are written
-        QTest::newRow("the set file") << "ChNameSet.fix" << false;
-        QTest::newRow("the download file") << "ChNameDown.fix" << false;
-        QTest::newRow("the profile") << "spot.zff" << false;
-        QTest::newRow("the download file, placed second") << "ChNameDown.fix" << true;
-        QTest::newRow("the profile, placed last") << "spot.zff" << true;
-    }
-    void aWriteIsWholeOrNothing()
-    {
-        QFETCH(QString, blocked);
-        QFETCH(bool, placing);
-        QTemporaryDir dir;
-        ChannelNameTable start;
-        start.LoadDefaultNames();
-        start.setName(59, QStringLiteral("Haze"));
-        QVERIFY(SaveChannelNames(dir.path(), start));
-        QVERIFY(testsupport::writeAll(dir.filePath(QStringLiteral("spot.zff")), "old profile"));
-        const QByteArray set = testsupport::readAll(dir.filePath(QStringLiteral("ChNameSet.fix")));
-        const QByteArray down = testsupport::readAll(dir.filePath(QStringLiteral("ChNameDown.fix")));
-        const auto block = [&] {
-            QVERIFY(QFile::remove(dir.filePath(blocked)));
-            QVERIFY(QDir(dir.path()).mkdir(blocked));
-        };
-        ChannelNameStore &store = ChannelNameStore::forFolder(dir.path());
-        QVERIFY(store.refresh());
-        QSignalSpy changed(&store, &ChannelNameStore::namesChanged);
-        const int index = blocked == QLatin1String("ChNameSet.fix") ? 0 : blocked == QLatin1String("ChNameDown.fix") ? 1 : 2;
-        if (!placing)
-            block();
-        store.setBeforePlacing([&](int i) {
-            if (placing && i == index)
-                block();
-        });
-        const Outcome written = store.update([&](const ChannelNameTable &, NameFilesUpdate &update) {
-            update.table.setName(60, QStringLiteral("Fog"));
-            update.alongside.append({dir.filePath(QStringLiteral("spot.zff")), "new profile"});
-            return Outcome::success();
-        });
-        store.setBeforePlacing({});
-        QCOMPARE(written.reason(), blocked + QStringLiteral(" is a folder, not a file"));
-        for (const auto &[name, bytes] : {std::pair<QString, QByteArray>{"ChNameSet.fix", set},
-                                          {"ChNameDown.fix", down}, {"spot.zff", "old profile"}}) {
-            if (name != blocked)
-                QCOMPARE(testsupport::readAll(dir.filePath(name)), bytes);
-        }
-        QCOMPARE(testsupport::filesIn(dir.path()).size(), 2);
-        QCOMPARE(store.names(), start);
-        QCOMPARE(changed.count(), 0);
-    }
-
-    // A writer never writes over a name file the readers refuse, nor beside it.
-    void aRefusedFileIsNeverWrittenOver()
-    {
-        QTemporaryDir dir;
-        const QString down = dir.filePath(QStringLiteral("ChNameDown.fix"));
-        QVERIFY(testsupport::writeAll(down, QByteArray(64 * 1024 + 1, 'x')));
-        ChannelNameStore &store = ChannelNameStore::forFolder(dir.path());
-        QVERIFY(!store.lastRead());
-        QCOMPARE(store.names().entries[0].name.bytes(), QByteArray("Pan     ")); // the built-in names stand in
-        ChannelNameTable defaults;
-        defaults.LoadDefaultNames();
-        const Outcome saved = store.save({{59, ChannelNameEntry{}, ChannelNameEntry{59, 59, {}}}}, {});
-        QCOMPARE(saved.reason(), QStringLiteral("ChNameDown.fix is 65537 bytes long; a channel-name file has at most "
-                                                "65536 bytes"));
-        QCOMPARE(store.update([](const ChannelNameTable &, NameFilesUpdate &u) {
-                     u.writeNames = true;
-                     return Outcome::success();
-                 }).reason(),
-                 saved.reason());
-        QCOMPARE(QFileInfo(down).size(), qint64(64 * 1024 + 1));
-        QCOMPARE(testsupport::filesIn(dir.path()), QStringList{QStringLiteral("ChNameDown.fix")});
     }
 
     // Another process's write reaches the store within a second; its own writes tell the

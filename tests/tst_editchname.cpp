@@ -261,45 +261,6 @@ private slots:
         QCOMPARE(items[3]->text(), QStringLiteral("&Exit"));
     }
 
-    void firstStartWritesTheDefaultFiles_data()
-    {
-        // What each file is before the start: missing (a null array) or these bytes; and
-        // the files of the programs' folder that a user's data folder starts from.
-        QTest::addColumn<QByteArray>("set");
-        QTest::addColumn<QByteArray>("down");
-        QTest::addColumn<QByteArray>("givenSet");
-        QTest::addColumn<QByteArray>("givenDown");
-        QTest::newRow("both missing") << QByteArray() << QByteArray() << QByteArray() << QByteArray();
-        QTest::newRow("both 0 bytes") << QByteArray("") << QByteArray("") << QByteArray() << QByteArray();
-        QTest::newRow("1 byte each: the user's") << QByteArray("x") << QByteArray("y") << QByteArray("a")
-                                                 << QByteArray("b");
-        QTest::newRow("one of each") << QByteArray("x") << QByteArray("") << QByteArray() << QByteArray();
-        QTest::newRow("copied from the programs' folder") << QByteArray() << QByteArray("") << QByteArray("a")
-                                                          << QByteArray("b");
-        QTest::newRow("the programs' 0-byte files: the defaults") << QByteArray() << QByteArray() << QByteArray("")
-                                                                  << QByteArray("");
-    }
-    void firstStartWritesTheDefaultFiles()
-    {
-        QFETCH(QByteArray, set);
-        QFETCH(QByteArray, down);
-        QFETCH(QByteArray, givenSet);
-        QFETCH(QByteArray, givenDown);
-        const QString program = m_dir->filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(program));
-        for (const auto &[path, bytes] : {std::pair{setPath(), set}, std::pair{downPath(), down},
-                                          std::pair{program + QStringLiteral("/ChNameSet.fix"), givenSet},
-                                          std::pair{program + QStringLiteral("/ChNameDown.fix"), givenDown}}) {
-            if (!bytes.isNull())
-                QVERIFY(writeAll(path, bytes));
-        }
-        QVERIFY(CreateMissingChannelNameFiles(m_dir->path(), program));
-        const auto expected = [](const QByteArray &before, const QByteArray &given, const QByteArray &defaults) {
-            return !before.isEmpty() ? before : !given.isEmpty() ? given : defaults;
-        };
-        verifyFiles(expected(set, givenSet, defaultSet()), expected(down, givenDown, defaultDown()));
-    }
-
     void firstStartShowsTheDefaultsAndSavesThem()
     {
         QVERIFY(CreateMissingChannelNameFiles(m_dir->path()));
