@@ -103,9 +103,10 @@ int main(int argc, char *argv[])
         summaryLength += DownloadSetSummary(readBack).size();
     const double summaryMs = double(timer.nsecsElapsed()) / 1e6 / rounds;
     QStringList written;
+    QStringList notes;
     timer.restart();
     for (int i = 0; i < rounds; ++i) {
-        if (Outcome extracted = ExtractDownloadSet(readBack, dir.filePath(QStringLiteral("out")), written);
+        if (Outcome extracted = ExtractDownloadSet(readBack, dir.filePath(QStringLiteral("out")), written, notes);
             !extracted) {
             out << "extract failed: " << extracted.reason() << "\n";
             return 1;

@@ -6,11 +6,15 @@
 #include "common/userfolders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace zelvar {
 
@@ -74,38 +78,77 @@ Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const
     return read;
 }
 
-Outcome ReadChannelNameTable(const QString &folder, ChannelNameTable &table)
+ChannelNameTable TableFromDownNames(const QByteArray &down)
 {
-    const QString path = joinFolderPath(folder, channelNameSetFileName());
-    QByteArray data;
-    if (QFileInfo::exists(path)) {
-        if (Outcome read = readFilePrefix(path, NameFileKind, data, SetFileSize); !read)
-            return read;
+    ChannelNameTable table;
+    table.LoadDefaultNames();
+    QByteArray full = down.left(DownFileSize);
+    full.append(DownFileSize - full.size(), '\0');
+    for (int i = BuiltInNameCount; i < ChannelNameCount; ++i) {
+        const char *field = full.constData() + i * ChannelNameLength;
+        if (std::all_of(field, field + ChannelNameLength, [](char c) { return c == '\0'; }))
+            continue;
+        ChannelNameEntry &e = table.entries[size_t(i)];
+        e.entryIndex = quint8(i);
+        e.nameId = quint8(i);
+        e.name = FixedText<ChannelNameLength>::fromBytes(field);
     }
-    ChannelNameTable read;
-    DecodeChannelNameSet(data, read);
-    table = read;
+    return table;
+}
+
+namespace {
+
+// A file of the pair as it is there: its bytes, or nothing when it is missing.
+Outcome readNameFile(const QString &path, QByteArray &bytes)
+{
+    bytes.clear();
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
+        return Outcome::success();
+    return readFilePrefix(path, NameFileKind, bytes);
+}
+
+} // namespace
+
+Outcome ReadChannelNameFiles(const QString &folder, ChannelNameFiles &files)
+{
+    ChannelNameFiles read;
+    for (const auto &[name, bytes] : {std::pair<QString, QByteArray *>{channelNameSetFileName(), &read.set},
+                                      {channelNameDownFileName(), &read.down}}) {
+        if (Outcome o = readNameFile(joinFolderPath(folder, name), *bytes); !o)
+            return o;
+    }
+    if (!read.set.isEmpty())
+        DecodeChannelNameSet(read.set, read.table);
+    else if (!read.down.isEmpty())
+        read.table = TableFromDownNames(read.down);
+    else
+        read.table.LoadDefaultNames();
+    files = read;
     return Outcome::success();
+}
+
+Outcome WriteChannelNameFiles(const QString &folder, const ChannelNameFiles &read, const ChannelNameTable &table,
+                              const QVector<FileReplacement> &alongside,
+                              const std::function<void(int)> &beforePlacing)
+{
+    QVector<FileReplacement> files{
+        {joinFolderPath(folder, channelNameSetFileName()), EncodeChannelNameSet(table) + read.set.mid(SetFileSize)},
+        {joinFolderPath(folder, channelNameDownFileName()),
+         EncodeChannelNameDown(table) + read.down.mid(DownFileSize)}};
+    files << alongside;
+    return replaceFilesTogether(files, beforePlacing);
 }
 
 Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table)
 {
-    const QString setPath = joinFolderPath(folder, channelNameSetFileName());
-    const QString downPath = joinFolderPath(folder, channelNameDownFileName());
-    // A file the readers refuse is left as it is (overwriteFromStart reads it first).
-    const Outcome set = overwriteFromStart(setPath, EncodeChannelNameSet(table), NameFileKind);
-    const Outcome down = overwriteFromStart(downPath, EncodeChannelNameDown(table), NameFileKind);
-    if (set && down)
-        return Outcome::success();
-    QStringList reasons;
-    for (const Outcome *o : {&set, &down}) {
-        if (!*o)
-            reasons << o->reason();
-    }
-    return Outcome::failure(reasons.join(QLatin1Char('\n')));
+    ChannelNameFiles read;
+    if (Outcome o = ReadChannelNameFiles(folder, read); !o)
+        return o;
+    return WriteChannelNameFiles(folder, read, table);
 }
 
-Outcome CreateMissingChannelNameFiles(const QString &folder, const QString &from)
+bool HoldsOnlyDefaultNames(const QString &folder)
 {
     ChannelNameTable defaults;
     defaults.LoadDefaultNames();
@@ -113,27 +156,58 @@ Outcome CreateMissingChannelNameFiles(const QString &folder, const QString &from
     {
         QString name;
         QByteArray content;
-    } files[] = {{channelNameSetFileName(), EncodeChannelNameSet(defaults)},
-                 {channelNameDownFileName(), EncodeChannelNameDown(defaults)}};
-    QStringList reasons;
+        int fieldOffset; // where a record's name begins
+        int recordSize;
+    } files[] = {{channelNameSetFileName(), EncodeChannelNameSet(defaults), 2, SetRecordSize},
+                 {channelNameDownFileName(), EncodeChannelNameDown(defaults), 0, ChannelNameLength}};
     for (const auto &file : files) {
-        const QString path = joinFolderPath(folder, file.name);
-        const QFileInfo info(path);
-        if (info.exists() && (!info.isFile() || info.size() > 0))
-            continue;
-        QByteArray content = file.content;
-        if (!from.isEmpty()) {
-            // The program folder's file, as whoever set up the machine left it.
-            QByteArray given;
-            if (readFilePrefix(joinFolderPath(from, file.name), NameFileKind, given) && !given.isEmpty())
-                content = given;
+        QByteArray bytes;
+        if (!readNameFile(joinFolderPath(folder, file.name), bytes))
+            return false;
+        // Only the names count; what lies beyond the records is nobody's names.
+        bytes = bytes.left(file.content.size());
+        for (int i = 0; i < ChannelNameCount; ++i) {
+            const qsizetype at = qsizetype(i) * file.recordSize + file.fieldOffset;
+            if (at >= bytes.size())
+                break;
+            const QByteArray name = bytes.mid(at, ChannelNameLength);
+            if (i < BuiltInNameCount) {
+                if (name != file.content.mid(at, name.size()))
+                    return false;
+            } else if (!std::all_of(name.begin(), name.end(), [](char c) { return c == '\0' || c == ' '; })) {
+                return false;
+            }
         }
-        if (Outcome written = replaceFile(path, content); !written)
-            reasons << written.reason();
     }
-    if (reasons.isEmpty())
+    return true;
+}
+
+Outcome CreateMissingChannelNameFiles(const QString &folder, const QString &from)
+{
+    const QString setPath = joinFolderPath(folder, channelNameSetFileName());
+    const QString downPath = joinFolderPath(folder, channelNameDownFileName());
+    ChannelNameFiles read;
+    if (Outcome o = ReadChannelNameFiles(folder, read); !o)
+        return o; // a file there is refused: nothing is written beside it
+    if (!read.set.isEmpty() && !read.down.isEmpty())
         return Outcome::success();
-    return Outcome::failure(reasons.join(QLatin1Char('\n')));
+    if (!read.set.isEmpty() || !read.down.isEmpty()) {
+        // One of the pair is there: the other is made from it, and the one there stays.
+        const bool setThere = !read.set.isEmpty();
+        return replaceFile(setThere ? downPath : setPath,
+                           setThere ? EncodeChannelNameDown(read.table) : EncodeChannelNameSet(read.table));
+    }
+    ChannelNameFiles given;
+    if (!from.isEmpty() && ReadChannelNameFiles(from, given) && (!given.set.isEmpty() || !given.down.isEmpty())) {
+        // The programs' folder's pair, as whoever set up the machine left it, byte for byte;
+        // a file missing there is made from the other.
+        const QByteArray set = given.set.isEmpty() ? EncodeChannelNameSet(given.table) : given.set;
+        const QByteArray down = given.down.isEmpty() ? EncodeChannelNameDown(given.table) : given.down;
+        return replaceFilesTogether({{setPath, set}, {downPath, down}});
+    }
+    ChannelNameTable defaults;
+    defaults.LoadDefaultNames();
+    return WriteChannelNameFiles(folder, read, defaults);
 }
 
 namespace {
@@ -177,22 +251,6 @@ QVector<ChannelNameChoice> DecodeChannelNameChoices(const QByteArray &data)
         choices.append(ChannelNameChoice{text, quint8(record[1])});
     }
     return choices;
-}
-
-Outcome ReadChannelNameChoices(const QString &folder, QVector<ChannelNameChoice> &choices)
-{
-    const QString path = joinFolderPath(folder, channelNameSetFileName());
-    Outcome read = createIfMissing(path);
-    QByteArray data;
-    if (read)
-        read = readFilePrefix(path, NameFileKind, data, SetFileSize);
-    if (!read) {
-        ChannelNameTable defaults;
-        defaults.LoadDefaultNames();
-        data = EncodeChannelNameSet(defaults);
-    }
-    choices = DecodeChannelNameChoices(data);
-    return read;
 }
 
 } // namespace zelvar

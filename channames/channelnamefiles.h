@@ -12,6 +12,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 namespace zelvar {
 
 constexpr int SetRecordSize = 2 + ChannelNameLength;
@@ -43,22 +45,51 @@ void DecodeChannelNameSet(const QByteArray &data, ChannelNameTable &table, const
 // the file could not be used.
 Outcome ReadChannelNameSet(const QString &folder, ChannelNameTable &table, const NameShown &show = {});
 
-// Reads "ChNameSet.fix" from `folder` as ReadChannelNameSet does, for a writer that adds
-// names to it, and without creating it: a missing file gives the built-in names. A file
-// that is there but cannot be read is a failure, so that nobody writes over names it did
-// not see.
-Outcome ReadChannelNameTable(const QString &folder, ChannelNameTable &table);
+// Both files of a folder as read together: what the programs take them for, and their
+// bytes (empty for a missing file), whose tails beyond 2560 and 2048 bytes a write keeps.
+struct ChannelNameFiles
+{
+    ChannelNameTable table;
+    QByteArray set;
+    QByteArray down;
+};
 
-// Writes both files into `folder` from byte 0 without cutting them. Each file is replaced
-// only once its new content is complete; a failure names the file. A file that is there but
-// refused by the readers (see NameFileKind) is not written over.
+// The table a "ChNameDown.fix" stands for when "ChNameSet.fix" is missing: the built-in
+// names, and entries 59 to 255 set to the download file's names (a field of NULs stays an
+// entry never set).
+ChannelNameTable TableFromDownNames(const QByteArray &down);
+
+// Reads both files of `folder`, creating nothing. The table comes from "ChNameSet.fix" as
+// DecodeChannelNameSet takes it; when that is missing or empty, from "ChNameDown.fix"
+// (TableFromDownNames); when both are, the built-in names. A file that is there but refused
+// by the readers is a failure, so that nobody writes over names nobody has seen.
+Outcome ReadChannelNameFiles(const QString &folder, ChannelNameFiles &files);
+
+// Writes both files of `folder` from `table`, as a pair: both are replaced or neither is.
+// Each keeps its bytes beyond its own length as `read` holds them. The `alongside` files are
+// replaced together with the pair, after it, all or nothing. `beforePlacing` is for tests
+// (see replaceFilesTogether). Only ChannelNameStore writes a folder the programs use.
+Outcome WriteChannelNameFiles(const QString &folder, const ChannelNameFiles &read, const ChannelNameTable &table,
+                              const QVector<FileReplacement> &alongside = {},
+                              const std::function<void(int)> &beforePlacing = {});
+
+// Reads both files and writes `table` over them as a pair: the whole table, without
+// looking at what changed. For making a folder's files from nothing (tests, benches); a
+// program's writers go through ChannelNameStore. A refused file fails the write.
 Outcome SaveChannelNames(const QString &folder, const ChannelNameTable &table);
 
-// The program's first start, and every start after: each of the two files that is missing
-// from `folder` or 0 bytes long is written with the bytes of the same file in `from` when
-// that one holds any, else with the default content (the 59 built-in names, the other
-// entries never set), the bytes a Save of the built-in table writes. A file of 1 byte or
-// more is the user's and stays as it is. A failure names the file.
+// Whether the files of `folder` hold nothing but the defaults `names init` writes: each is
+// missing, or holds the built-in names in entries 0 to 58 (the download names in
+// "ChNameDown.fix") and no name in entries 59 to 255. A file that cannot be read holds
+// something else.
+bool HoldsOnlyDefaultNames(const QString &folder);
+
+// The program's first start, and every start after. Each of the two files that is missing
+// from `folder` or 0 bytes long is rebuilt from the other; when both are, they are written
+// with the pair in `from` when that holds one (as whoever set up the machine left it), else
+// with the default content (the 59 built-in names, the other entries never set), the bytes
+// a Save of the built-in table writes. A file of 1 byte or more is the user's and stays as
+// it is, and nothing is written next to a file the readers refuse. A failure names the file.
 Outcome CreateMissingChannelNameFiles(const QString &folder, const QString &from = QString());
 
 // The folder of the two files, the one place where every reader and writer finds them:
@@ -83,8 +114,4 @@ struct ChannelNameChoice
 // it is shorter than MinChoiceFileLength; records whose name starts with NUL or is all
 // blanks are skipped; trailing blanks are cut, leading blanks stay.
 QVector<ChannelNameChoice> DecodeChannelNameChoices(const QByteArray &data);
-// The choices from "ChNameSet.fix" in `folder`, created empty when missing. A file that
-// cannot be read, or is refused, gives the built-in names, and the failure says why.
-Outcome ReadChannelNameChoices(const QString &folder, QVector<ChannelNameChoice> &choices);
-
 } // namespace zelvar

@@ -89,7 +89,7 @@ int ChannelNameTable::findName(const QString &name) const
     }
     for (int i = BuiltInNameCount; i < ChannelNameCount; ++i) {
         const ChannelNameEntry &e = entries[size_t(i)];
-        if (e.nameId == i && sameName(shownName(e.name.data()), text))
+        if (!held.test(size_t(i)) && e.nameId == i && sameName(shownName(e.name.data()), text))
             return i;
     }
     return -1;
@@ -103,7 +103,7 @@ int ChannelNameTable::findOrAddName(const QString &name, bool *added)
     if (found >= 0 || name.trimmed().isEmpty())
         return found;
     for (int i = BuiltInNameCount; i < ChannelNameCount; ++i) {
-        if (isFree(i)) {
+        if (isFree(i) && !held.test(size_t(i))) {
             setName(i, name);
             if (added)
                 *added = true;

@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <bitset>
 #include <functional>
 
 namespace zelvar {
@@ -38,10 +39,16 @@ struct ChannelNameEntry
 // the entry index (row index + 1 in the editor) and the text to show.
 using NameShown = std::function<void(int entry, const QString &text)>;
 
+// Entries 59 to 255 that an open channel-name editor holds as unsaved edits. Such an
+// entry is neither found nor taken by findName and findOrAddName, whatever the files hold
+// there: its name may be about to change. Not part of the files, nor of comparisons.
+using HeldEntries = std::bitset<ChannelNameCount>;
+
 class ChannelNameTable
 {
 public:
     std::array<ChannelNameEntry, ChannelNameCount> entries{};
+    HeldEntries held;
 
     // Sets entry `index` to `text`: index and nameId become the index, the name is
     // left-justified to eight characters.
@@ -54,10 +61,11 @@ public:
     bool isFree(int index) const;
     // The entry a channel refers to for `name`: a built-in name by its index (0 to 58),
     // else an entry from 59 to 255 that holds the same name, trailing blanks and letter
-    // case aside, and refers to itself (its nameId is its index); -1 when none.
+    // case aside, refers to itself (its nameId is its index) and is not held; -1 when none.
     int findName(const QString &name) const;
     // The entry for `name` as findName finds it, else `name` set into the first free entry
-    // from 59 on. Entries 0 to 58 and entries that hold a name are never changed. Returns
+    // from 59 on that is not held. Entries 0 to 58 and entries that hold a name are never
+    // changed. Returns
     // the entry, or -1 when the name is not there and no entry is free; `added` tells
     // whether an entry was set.
     int findOrAddName(const QString &name, bool *added = nullptr);

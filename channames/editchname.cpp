@@ -2,6 +2,7 @@
 #include "channames/editchname.h"
 
 #include "channames/channelnamefiles.h"
+#include "channames/channelnamestore.h"
 #include "channames/namerecovery.h"
 #include "common/navigation.h"
 #include "common/windowclose.h"
@@ -46,6 +47,12 @@ QString cellText(const QString &name)
     return nul < 0 ? name : name.left(nul);
 }
 
+// An entry as its row shows it.
+QString shownEntry(const ChannelNameEntry &entry)
+{
+    return cellText(withoutTrailingBlanks(entry.name.text()));
+}
+
 QTableWidgetItem *newCell(const QString &text)
 {
     auto *item = new QTableWidgetItem(text);
@@ -56,7 +63,7 @@ QTableWidgetItem *newCell(const QString &text)
 } // namespace
 
 EditChName::EditChName(WindowNavigator *navigator, Prompts &prompts, QWidget *parent)
-    : QMainWindow(parent), m_navigator(navigator), m_prompts(prompts)
+    : QMainWindow(parent), m_navigator(navigator), m_prompts(prompts), m_store(ChannelNameStore::live())
 {
     setObjectName(QStringLiteral("EditChName"));
     setWindowTitle(Caption);
@@ -142,6 +149,12 @@ EditChName::EditChName(WindowNavigator *navigator, Prompts &prompts, QWidget *pa
 
     resize(twips(InnerWidth), twips(InnerHeight) + menuBar()->sizeHint().height());
     Form_Load();
+    connect(&m_store, &ChannelNameStore::namesChanged, this, [this] {
+        // This window's own Save takes what it wrote once the store is done.
+        if (!m_saving)
+            followFiles();
+    });
+    m_store.addHolder(this, [this] { return heldEntries(); });
 }
 
 EditChName::~EditChName()
@@ -177,19 +190,29 @@ void EditChName::Form_Load()
     m_editor->hide();
     m_grid->setCurrentCell(0, NameColumn);
 
-    const QString folder = channelNameFolder();
-    const Outcome read =
-        ReadChannelNameSet(folder, m_table, [this](int entry, const QString &text) { showName(entry, text); });
+    // Read again now, and from now on whenever the files change.
+    m_store.watch();
+    const Outcome read = m_store.refresh();
+    const ChannelNameFiles &files = m_store.files();
+    const NameShown show = [this](int entry, const QString &text) { showName(entry, text); };
+    if (read && !files.set.isEmpty()) {
+        DecodeChannelNameSet(files.set, m_table, show);
+    } else if (read && !files.down.isEmpty()) {
+        m_table = files.table;
+        for (int entry = 0; entry < ChannelNameCount; ++entry)
+            showName(entry, shownEntry(m_table.entries[size_t(entry)]));
+    } else {
+        m_table.LoadDefaultNames(show);
+    }
     m_saved = m_table;
     if (!read) {
-        // The built-in names now stand in for whatever the file holds; a Save would
+        // The built-in names now stand in for whatever the file holds, and no Save can
         // replace it, so the user has to know.
         m_prompts.message(this,
                           read.reason() + QStringLiteral("\n\nThe built-in names are shown instead.\nFolder: ") +
-                              folder,
+                              m_store.folder(),
                           BoxTitle, PromptButtons::Ok);
     }
-    m_saved = m_table;
     offerRecovery();
 }
 
@@ -224,11 +247,50 @@ void EditChName::offerRecovery()
         m_recovery->discard();
         return;
     }
-    // Back as unsaved edits: the name files change only on "Save".
+    // Back as unsaved edits of what they replaced (an older file does not say: of the files
+    // as they were read now): the name files change only on "Save", which asks about a row
+    // the files have changed meanwhile.
     for (const ChangedNameRow &row : rows) {
         m_table.entries[size_t(row.entry)] = row.value;
+        if (row.replaced)
+            m_saved.entries[size_t(row.entry)] = *row.replaced;
         showName(row.entry, withoutTrailingBlanks(row.value.name.text()));
     }
+    followFiles();
+}
+
+void EditChName::followFiles()
+{
+    const ChannelNameTable &files = m_store.names();
+    bool changed = false;
+    for (int i = 0; i < ChannelNameCount; ++i) {
+        ChannelNameEntry &mine = m_table.entries[size_t(i)];
+        ChannelNameEntry &base = m_saved.entries[size_t(i)];
+        const ChannelNameEntry &inFiles = files.entries[size_t(i)];
+        if (inFiles == base)
+            continue;
+        const bool edited = i == m_editRow || !(mine == base);
+        if (!edited) {
+            mine = inFiles;
+            showName(i, shownEntry(inFiles));
+        } else if (!(mine == inFiles)) {
+            continue; // still an edit of what this window read: a Save asks
+        }
+        base = inFiles;
+        changed = true;
+    }
+    if (changed)
+        m_recovery->schedule();
+}
+
+HeldEntries EditChName::heldEntries() const
+{
+    HeldEntries held;
+    for (int i = BuiltInNameCount; i < ChannelNameCount; ++i) {
+        if (i == m_editRow || !(m_table.entries[size_t(i)] == m_saved.entries[size_t(i)]))
+            held.set(size_t(i));
+    }
+    return held;
 }
 
 void EditChName::showName(int entry, const QString &text)
@@ -315,6 +377,7 @@ void EditChName::moveInHistory(bool back)
             break;
     }
     m_edit.follow(m_history);
+    followFiles();
     m_recovery->schedule();
 }
 
@@ -326,6 +389,8 @@ void EditChName::closeEditor()
         m_grid->setFocus(Qt::OtherFocusReason);
     m_editor->hide();
     m_editor->clear();
+    // A row left without an edit takes what the files got meanwhile.
+    followFiles();
 }
 
 void EditChName::ChTextEdit_LostFocus()
@@ -378,33 +443,48 @@ bool EditChName::eventFilter(QObject *watched, QEvent *event)
 
 void EditChName::ChSave_Click()
 {
-    const QString folder = channelNameFolder();
-    const Outcome saved = SaveChannelNames(folder, m_table);
-    if (saved) {
-        m_saved = m_table;
-        m_recovery->discard();
-    } else {
-        m_prompts.message(this,
-                          QStringLiteral("The channel names were not saved completely.\n\n") + saved.reason() +
-                              QStringLiteral("\n\nFolder: ") + folder,
-                          BoxTitle, PromptButtons::Ok);
+    commitOpenEdit();
+    QVector<NameRowChange> rows;
+    for (int i = 0; i < ChannelNameCount; ++i) {
+        if (!(m_table.entries[size_t(i)] == m_saved.entries[size_t(i)]))
+            rows.append(NameRowChange{i, m_saved.entries[size_t(i)], m_table.entries[size_t(i)]});
     }
-}
-
-void EditChName::takeWrittenChannelNames()
-{
     ChannelNameTable written;
-    if (!ReadChannelNameTable(channelNameFolder(), written))
+    m_saving = true;
+    const Outcome saved = m_store.save(
+        rows,
+        [this](int entry, const ChannelNameEntry &inFiles, const ChannelNameEntry &mine) {
+            return keepMineInConflict(entry, inFiles, mine);
+        },
+        &written);
+    m_saving = false;
+    if (!saved) {
+        m_prompts.message(this,
+                          QStringLiteral("The channel names were not saved.\n\n") + saved.reason() +
+                              QStringLiteral("\n\nFolder: ") + m_store.folder(),
+                          BoxTitle, PromptButtons::Ok);
+        followFiles();
         return;
-    for (int i = BuiltInNameCount; i < ChannelNameCount; ++i) {
-        ChannelNameEntry &entry = m_table.entries[size_t(i)];
-        const bool edited = i == m_editRow || !(entry == m_saved.entries[size_t(i)]);
-        if (edited || entry == written.entries[size_t(i)])
-            continue;
-        entry = written.entries[size_t(i)];
-        m_grid->item(i, NameColumn)->setText(cellText(withoutTrailingBlanks(entry.name.text())));
+    }
+    // The files now hold this window's rows, the names others wrote, and for each conflict
+    // what the user chose.
+    for (int i = 0; i < ChannelNameCount; ++i) {
+        ChannelNameEntry &mine = m_table.entries[size_t(i)];
+        if (!(mine == written.entries[size_t(i)])) {
+            mine = written.entries[size_t(i)];
+            showName(i, shownEntry(mine));
+        }
     }
     m_saved = written;
+    m_recovery->discard();
+}
+
+bool EditChName::keepMineInConflict(int entry, const ChannelNameEntry &inFiles, const ChannelNameEntry &mine)
+{
+    const QString question = QStringLiteral("Entry %1 is now \"%2\" in the channel-name files; keep your \"%3\"?")
+                                 .arg(entry)
+                                 .arg(shownEntry(inFiles), shownEntry(mine));
+    return m_prompts.message(this, question, BoxTitle, PromptButtons::OkCancel) == PromptAnswer::Ok;
 }
 
 void EditChName::Command1_Click()

@@ -1,6 +1,8 @@
 // The channel-name editor window: shows the 256 channel-function names, lets the user
-// rename entries 59 to 255, restore the built-in names and save both name files. Rows
-// changed and not saved are kept in a recovery file and offered again when it next opens.
+// rename entries 59 to 255, restore the built-in names and save both name files through the
+// channel-name store. Rows without unsaved edits follow the files as others write them.
+// Rows changed and not saved are kept in a recovery file and offered again when it next
+// opens.
 #pragma once
 
 #include "channames/channelnametable.h"
@@ -17,11 +19,12 @@ class QUndoStack;
 
 namespace zelvar {
 
+class ChannelNameStore;
 class Prompts;
 class RecoveryWriter;
 class WindowNavigator;
 
-class EditChName : public QMainWindow, public ChannelNamesListener, private NameRowsView
+class EditChName : public QMainWindow, private NameRowsView
 {
     Q_OBJECT
 public:
@@ -33,10 +36,9 @@ public:
     // Where the unsaved rows are kept until they are saved.
     QString recoveryFilePath() const;
 
-    // Takes the rows from 60 on that another window wrote into "ChNameSet.fix" (an import
-    // that added names), so that the next Save keeps them; rows with edits not yet saved
-    // stay as edited.
-    void takeWrittenChannelNames() override;
+    // The entries this window holds as unsaved edits (the row being edited included): no
+    // import takes them.
+    HeldEntries heldEntries() const;
 
     // The "&Edit" menu commands: an open edit is committed first. Each committed row is
     // one step, and so is "Init".
@@ -65,6 +67,10 @@ private:
     void closeEditor();
     void placeEditor();
     void offerRecovery();
+    // Rows without unsaved edits take what the files hold now; an edited row that the files
+    // now hold as edited is no longer an edit. Nothing is written.
+    void followFiles();
+    bool keepMineInConflict(int entry, const ChannelNameEntry &inFiles, const ChannelNameEntry &mine);
 
     NameRow nameRow(int entry) const override;
     void setNameRow(int entry, const NameRow &row) override;
@@ -73,8 +79,12 @@ private:
 
     WindowNavigator *m_navigator;
     Prompts &m_prompts;
+    ChannelNameStore &m_store;
     ChannelNameTable m_table;
-    ChannelNameTable m_saved; // the table as last read or saved
+    // Each entry as this window last took it from the files: what its edit replaces, and
+    // what a Save checks the files against.
+    ChannelNameTable m_saved;
+    bool m_saving = false; // the store is writing this window's Save
     RecoveryWriter *m_recovery;
     QUndoStack *m_history;
     EditMenu m_edit;

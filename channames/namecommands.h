@@ -46,10 +46,9 @@ private:
     bool m_recorded = false;
 };
 
-// One committed row. Names another window wrote are taken into rows the user has not
-// changed since the last Save (see EditChName::takeWrittenChannelNames); a step whose row
-// no longer holds what it left there changes nothing and is dropped, so that undo and redo
-// never overwrite such a name.
+// One committed row. Names others write into the files are taken into rows without unsaved
+// edits (see EditChName::followFiles); a step whose row no longer holds what it left there
+// changes nothing and is dropped, so that undo and redo never overwrite such a name.
 class RenameRowCommand : public NameRowsCommand
 {
 public:

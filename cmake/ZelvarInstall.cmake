@@ -25,10 +25,12 @@ install(FILES
     DESTINATION ${ZELVAR71_PROGRAM_DIR})
 
 # The default channel-name files go beside the programs only under /usr, which the programs
-# never write (each user gets a copy in the data folder at first use), so a reinstall
-# replaces nothing but defaults. Anywhere else the programs' folder holds the user's own
-# names, which an install must not overwrite: the program writes the defaults there at its
-# first start.
+# never write (each user gets a copy in the data folder at first use). Anywhere else the
+# programs' folder holds the user's own names, which an install must not overwrite: the
+# program writes the defaults there at its first start. Under /usr too an install replaces
+# nothing but defaults: when either file there holds other names (an earlier version kept
+# the user's names in the programs' folder under /usr/local), both stay as they are, and
+# the programs give them to each user's data folder at first use as they are.
 set(default_names_dir ${CMAKE_BINARY_DIR}/defaultnames)
 add_custom_command(OUTPUT ${default_names_dir}/ChNameSet.fix ${default_names_dir}/ChNameDown.fix
     COMMAND ${CMAKE_COMMAND} -E make_directory ${default_names_dir}
@@ -39,8 +41,23 @@ add_custom_target(zelvar71_default_names ALL
     DEPENDS ${default_names_dir}/ChNameSet.fix ${default_names_dir}/ChNameDown.fix)
 install(CODE "
     if(CMAKE_INSTALL_PREFIX MATCHES \"^/usr(/|$)\")
-        file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${ZELVAR71_PROGRAM_DIR}\" TYPE FILE
-            FILES \"${default_names_dir}/ChNameSet.fix\" \"${default_names_dir}/ChNameDown.fix\")
+        set(names_dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ZELVAR71_PROGRAM_DIR}\")
+        set(users_names FALSE)
+        foreach(name ChNameSet.fix ChNameDown.fix)
+            if(EXISTS \"\${names_dir}/\${name}\")
+                execute_process(COMMAND \"\${CMAKE_COMMAND}\" -E compare_files
+                    \"\${names_dir}/\${name}\" \"${default_names_dir}/\${name}\" RESULT_VARIABLE differs)
+                if(NOT differs EQUAL 0)
+                    set(users_names TRUE)
+                endif()
+            endif()
+        endforeach()
+        if(users_names)
+            message(STATUS \"Keeping: \${names_dir}/ChNameSet.fix and ChNameDown.fix, which hold other names than the defaults\")
+        else()
+            file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${ZELVAR71_PROGRAM_DIR}\" TYPE FILE
+                FILES \"${default_names_dir}/ChNameSet.fix\" \"${default_names_dir}/ChNameDown.fix\")
+        endif()
     endif()")
 
 foreach(program ${programs})

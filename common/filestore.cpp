@@ -6,6 +6,8 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 #include <cerrno>
 #include <cstring>
 
@@ -86,6 +88,16 @@ Outcome openChecked(const QString &path, const FileKind &kind, int &fd, qint64 &
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     size = qint64(st.st_size);
     return Outcome::success();
+}
+
+// Six letters or digits, for a fresh name beside a file.
+QString randomSuffix()
+{
+    static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QString suffix(6, QLatin1Char('x'));
+    for (QChar &c : suffix)
+        c = QLatin1Char(Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))]);
+    return suffix;
 }
 
 bool writeWhole(int fd, const char *data, qint64 size, qint64 &done, int &error)
@@ -195,6 +207,7 @@ Outcome FileWriter::open(const QString &newPath)
     cancel();
     m_written = 0;
     m_placed = false;
+    m_prepared = false;
     const QByteArray target = QFile::encodeName(m_target);
     struct stat old;
     const bool replacing = ::stat(target.constData(), &old) == 0;
@@ -219,12 +232,8 @@ Outcome FileWriter::open(const QString &newPath)
         m_newPath = newPath;
     } else {
         // A fresh name beside the target, as no other file has it.
-        static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-            QString suffix(6, QLatin1Char('x'));
-            for (QChar &c : suffix)
-                c = QLatin1Char(Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))]);
-            m_newPath = m_target + QLatin1Char('.') + suffix;
+            m_newPath = m_target + QLatin1Char('.') + randomSuffix();
             m_fd = create(m_newPath);
             if (m_fd < 0 && errno != EEXIST)
                 break;
@@ -275,19 +284,44 @@ void FileWriter::closeFile()
     m_fd = -1;
 }
 
-Outcome FileWriter::commit(DiskSync diskSync)
+Outcome FileWriter::prepare()
 {
+    if (m_prepared)
+        return Outcome::success();
     if (m_fd < 0)
         return failure(QStringLiteral("the file is not open"));
-    Outcome done = diskSync == DiskSync::Now ? sync() : Outcome::success();
+    Outcome done = sync();
     // Some file systems tell of a failed write only when the file is closed.
     const int closed = ::close(m_fd);
     const int error = errno;
     m_fd = -1;
     if (done && closed != 0)
         done = failure(systemError(error));
-    if (done && !m_placed)
-        done = placeOverTarget();
+    if (!done) {
+        cancel();
+        return done;
+    }
+    m_prepared = true;
+    return done;
+}
+
+Outcome FileWriter::commit(DiskSync diskSync)
+{
+    if (!m_prepared) {
+        if (m_fd < 0)
+            return failure(QStringLiteral("the file is not open"));
+        Outcome done = diskSync == DiskSync::Now ? sync() : Outcome::success();
+        const int closed = ::close(m_fd);
+        const int error = errno;
+        m_fd = -1;
+        if (done && closed != 0)
+            done = failure(systemError(error));
+        if (!done) {
+            cancel();
+            return done;
+        }
+    }
+    Outcome done = m_placed ? Outcome::success() : placeOverTarget();
     if (!done)
         cancel();
     return done;
@@ -314,6 +348,7 @@ void FileWriter::closeAndKeep()
 void FileWriter::cancel()
 {
     closeFile();
+    m_prepared = false;
     if (!m_placed && !m_newPath.isEmpty())
         ::unlink(QFile::encodeName(m_newPath).constData());
     m_newPath.clear();
@@ -327,6 +362,93 @@ Outcome replaceFile(const QString &path, const QByteArray &content, DiskSync syn
     if (Outcome written = writer.write(content); !written)
         return written;
     return writer.commit(sync);
+}
+
+namespace {
+
+// Keeps the file at `target` under a fresh name beside it, `kept`: a second link to it where
+// the file system has them, else a copy.
+Outcome keepBeside(const QString &target, QString &kept)
+{
+    const QByteArray from = QFile::encodeName(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        kept = target + QStringLiteral(".kept-") + randomSuffix();
+        if (::link(from.constData(), QFile::encodeName(kept).constData()) == 0)
+            return Outcome::success();
+        if (errno != EEXIST)
+            break;
+    }
+    QByteArray old;
+    if (Outcome read = readFilePrefix(target, AnyFile, old); !read)
+        return read;
+    FileWriter copy(kept);
+    Outcome copied = copy.open(kept);
+    if (copied)
+        copied = copy.write(old);
+    if (copied)
+        copied = copy.commit();
+    if (!copied)
+        kept.clear();
+    return copied;
+}
+
+} // namespace
+
+Outcome replaceFilesTogether(const QVector<FileReplacement> &files, const std::function<void(int)> &beforePlacing)
+{
+    // Every new file complete and on the disk before the first one is placed.
+    std::vector<std::unique_ptr<FileWriter>> writers;
+    for (const FileReplacement &file : files) {
+        auto writer = std::make_unique<FileWriter>(file.path);
+        Outcome ready = writer->open();
+        if (ready)
+            ready = writer->write(file.content);
+        if (ready)
+            ready = writer->prepare();
+        if (!ready)
+            return ready;
+        writers.push_back(std::move(writer));
+    }
+    struct Placed
+    {
+        QString target;
+        QString kept; // the old file until every one is placed; empty when there was none
+    };
+    std::vector<Placed> placed;
+    const auto putBack = [&placed] {
+        for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+            const QByteArray target = QFile::encodeName(it->target);
+            if (it->kept.isEmpty())
+                ::unlink(target.constData());
+            else
+                ::rename(QFile::encodeName(it->kept).constData(), target.constData());
+        }
+    };
+    for (size_t i = 0; i < writers.size(); ++i) {
+        if (beforePlacing)
+            beforePlacing(int(i));
+        FileWriter &writer = *writers[i];
+        QString kept;
+        struct stat st;
+        if (::stat(QFile::encodeName(writer.target()).constData(), &st) == 0) {
+            if (Outcome keptOld = keepBeside(writer.target(), kept); !keptOld) {
+                putBack();
+                return keptOld;
+            }
+        }
+        if (Outcome committed = writer.commit(); !committed) {
+            if (!kept.isEmpty())
+                ::unlink(QFile::encodeName(kept).constData());
+            putBack();
+            return committed;
+        }
+        placed.push_back({writer.target(), kept});
+    }
+    for (const Placed &p : placed) {
+        if (!p.kept.isEmpty())
+            ::unlink(QFile::encodeName(p.kept).constData());
+    }
+    return Outcome::success();
 }
 
 Outcome overwriteFromStart(const QString &path, const QByteArray &content, const FileKind &kind)

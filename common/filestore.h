@@ -7,7 +7,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
+#include <functional>
 #include <limits>
 
 class QFile;
@@ -67,6 +69,10 @@ public:
 
     // The new file takes the target's place. On failure it is removed and the target stays.
     Outcome commit(DiskSync sync = DiskSync::Now);
+    // The first half of a commit: the bytes reach the disk and the file is closed, still
+    // beside the target; commit() then only puts it in the target's place. For files that
+    // are replaced together, so that nothing is placed before every one is complete.
+    Outcome prepare();
     // As commit, but the file stays open: later writes go into the target itself. For the
     // ways out that end the program at once.
     Outcome commitAndKeepOpen();
@@ -86,11 +92,27 @@ private:
     int m_fd = -1;
     qint64 m_written = 0;
     bool m_placed = false; // the new file has become the target
+    bool m_prepared = false; // on the disk and closed, waiting to be placed
 };
 
 // Makes `path` hold exactly `content`. On failure the old file, if any, is left as it was
 // and no new file is left beside it.
 Outcome replaceFile(const QString &path, const QByteArray &content, DiskSync sync = DiskSync::Now);
+
+// One file of a group replaced together.
+struct FileReplacement
+{
+    QString path;
+    QByteArray content;
+};
+
+// Makes every file hold its content, or none: all new files are written and put on the disk
+// before the first is placed, and when a later one cannot be placed the ones already placed
+// get their old files back (or are removed again when there were none). A target that is
+// not a plain file refuses the whole group. `beforePlacing`, when given, runs before file
+// i is placed (tests stand something in its way there).
+Outcome replaceFilesTogether(const QVector<FileReplacement> &files,
+                             const std::function<void(int)> &beforePlacing = {});
 
 // Writes `content` from byte 0 without cutting the file: bytes of an existing file beyond
 // content.size() stay. The existing file is read as `kind` (one it refuses is left alone

@@ -16,18 +16,6 @@ public:
     virtual void showChannelNameEditor() = 0;
     // Ends the whole program at once, without any window's unload handling.
     virtual void endProgram() = 0;
-    // A window other than the channel-name editor has written the channel-name files (an
-    // import that added names): every open window that shows the names takes the new ones.
-    virtual void channelNamesWritten() {}
-};
-
-// A working window that shows the channel-name table: it takes the names another window
-// wrote into the channel-name files.
-class ChannelNamesListener
-{
-public:
-    virtual ~ChannelNamesListener() = default;
-    virtual void takeWrittenChannelNames() = 0;
 };
 
 // A working window that may put its close off until a transfer has unwound. When it refuses

@@ -3,12 +3,15 @@
 
 #include "channames/channelnamefiles.h"
 #include "common/filestore.h"
+#include "common/labels.h"
 #include "common/programfolder.h"
 #include "fixture/zfffile.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 
+#include <algorithm>
 #include <memory>
 
 namespace zelvar {
@@ -35,11 +38,36 @@ void ProfileFromSetFixture(const SetFixture &fixture, FixtureProfile &profile)
         for (int s = 1; s <= count; ++s)
             profile.steps[size_t(FixtureProfile::slotOf(channel, s))] = fixture.steps.at(next++);
     }
-    // The editor's own preparation sets the flag; the fade modes it clears beyond the
-    // channel count are the set's and go back in.
+    // The editor's own preparation clears the entries beyond the channel count; their fade
+    // modes are the set's and go back in. The flag it sets for a shared name goes: the
+    // profile was composed into the set, so it had none, and a compose of the extracted
+    // files must take it again.
     PrepareForSave(profile);
+    profile.header.duplicateFlag = 0;
     for (int j = fixture.setup.channelCount; j < MaxChannels; ++j)
         profile.channels[size_t(j)].fadeMode = fixture.channels[size_t(j)].fadeMode;
+}
+
+QString SharedChannelNamesNote(const SetFixture &fixture, const DownloadSet &set)
+{
+    QMap<int, QVector<int>> channelsOf; // by name id, in channel order
+    for (int channel = 1; channel <= std::min<int>(fixture.setup.channelCount, MaxChannels); ++channel)
+        channelsOf[fixture.channels[size_t(channel - 1)].nameId].append(channel);
+    QStringList clauses;
+    for (auto it = channelsOf.cbegin(); it != channelsOf.cend(); ++it) {
+        if (it.value().size() < 2)
+            continue;
+        QStringList labels;
+        for (int channel : it.value())
+            labels << channelLabel(channel).trimmed();
+        const QString last = labels.takeLast();
+        const QString name = setNameText(set.names[size_t(it.key())]);
+        clauses << QStringLiteral("%1 and %2 share the channel name %3%4")
+                       .arg(labels.join(QStringLiteral(", ")), last)
+                       .arg(it.key())
+                       .arg(name.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(name.trimmed()));
+    }
+    return clauses.join(QStringLiteral("; "));
 }
 
 QString ExtractedProfileFileName(const SetFixture &fixture)
@@ -88,9 +116,10 @@ QByteArray ExtractedNameSetFile(const DownloadSet &set)
     return EncodeChannelNameSet(table);
 }
 
-Outcome ExtractDownloadSet(const DownloadSet &set, const QString &folder, QStringList &written)
+Outcome ExtractDownloadSet(const DownloadSet &set, const QString &folder, QStringList &written, QStringList &notes)
 {
     written.clear();
+    notes.clear();
     if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
         return Outcome::failure(QStringLiteral("%1 is a file, not a folder; name a folder to extract into").arg(folder));
     if (!QDir().mkpath(folder))
@@ -102,6 +131,8 @@ Outcome ExtractDownloadSet(const DownloadSet &set, const QString &folder, QStrin
         if (Outcome saved = WriteProfile(*profile, path); !saved)
             return saved;
         written << path;
+        if (const QString shared = SharedChannelNamesNote(fixture, set); !shared.isEmpty())
+            notes << QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), shared);
     }
     if (!set.holdsNames())
         return Outcome::success();

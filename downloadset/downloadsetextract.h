@@ -14,10 +14,15 @@
 namespace zelvar {
 
 // The profile a fixture of the set was composed from, as far as the set carries it: the
-// marker, the duplicate flag from the used channels' name ids, the setup, all 16 fade modes,
-// name ids and step counts of the used channels (the other fields of entries beyond the
-// channel count zero) and the steps. The reserved bytes, which no set carries, are zero.
+// marker, the setup, all 16 fade modes, name ids and step counts of the used channels (the
+// other fields of entries beyond the channel count zero) and the steps. The reserved bytes,
+// which no set carries, are zero, and so is the duplicate flag, as in every profile a set
+// was composed from (the composer takes no other), even when two channels share a name.
 void ProfileFromSetFixture(const SetFixture &fixture, FixtureProfile &profile);
+
+// "Chan 1 and Chan 3 share the channel name 6 "Dimmer"", one clause per shared name, or
+// an empty text when the fixture's channels name distinct entries.
+QString SharedChannelNamesNote(const SetFixture &fixture, const DownloadSet &set);
 
 // "NNN-NAME.zff": the slot as three digits, then the fixture name made safe for a file
 // name (trailing blanks and dots dropped, characters no file system takes as '_').
@@ -33,8 +38,9 @@ QByteArray ExtractedNameSetFile(const DownloadSet &set);
 
 // Writes the profiles and, when the set holds names, the two name files into `folder`,
 // which is created when missing. Each file is replaced only once its new content is
-// complete; `written` gets the path of each file written, in order. The first failure ends
-// the extraction and names the file.
-Outcome ExtractDownloadSet(const DownloadSet &set, const QString &folder, QStringList &written);
+// complete; `written` gets the path of each file written, in order, and `notes` a line for
+// each profile whose channels share a name ("002-Wash.zff: Chan 1 and Chan 3 share ...").
+// The first failure ends the extraction and names the file.
+Outcome ExtractDownloadSet(const DownloadSet &set, const QString &folder, QStringList &written, QStringList &notes);
 
 } // namespace zelvar

@@ -118,13 +118,6 @@ QStringList ImportedChannelNames(const QVector<ChannelToName> &channels, const C
     return shown;
 }
 
-Outcome WriteImportedNames(const QString &folder, const ChannelNameTable &names, const ImportedFixture &fixture)
-{
-    if (fixture.addedNames.isEmpty())
-        return Outcome::success();
-    return SaveChannelNames(folder, names);
-}
-
 namespace {
 
 bool isVowel(QChar c)

@@ -1,8 +1,9 @@
 // What every import shares in turning one mode of a fixture definition into a profile the
 // controller takes, whatever file the mode comes from: the profile and the channels as they
 // were taken over, the channel names handed out from the channel-name table (which grows by
-// the names it lacks), the steps cut to 50 a channel, the master and black choices, and the
-// one way the names an import adds reach the channel-name files.
+// the names it lacks), the steps cut to 50 a channel, the master and black choices. The names
+// an import adds reach the files through the channel-name store (ChannelNameStore::update),
+// together with the profile when one is written.
 #pragma once
 
 #include "channames/channelnametable.h"
@@ -78,19 +79,15 @@ struct ChannelToName
 
 // Sets every channel's nameId in fixture.profile from `names`, which grows by the names it
 // lacks: a built-in name, a name the table holds, or a new name set into the first free
-// entry from 59 on (channels of one name numbered, "Red", "Red 2"); when no entry is free,
-// the closest built-in name still free in the profile, and only then "CHAN.nn", each with
-// a note in fixture.warnings. Names added go to fixture.addedNames. Returns for each
+// entry from 59 on that is not held (channels of one name numbered, "Red", "Red 2"); when
+// no entry is free, the closest built-in name still free in the profile, and only then
+// "CHAN.nn", each with a note in fixture.warnings. Names added go to fixture.addedNames. Returns for each
 // channel whether its name was added. This is the one way an import names channels.
 QVector<bool> NameImportedChannels(const QVector<ChannelToName> &channels, ChannelNameTable &names,
                                    ImportedFixture &fixture);
 // The names the channels would get from `names`, which is left as it is: what a search
 // over a library compares, without steps and without writing anything.
 QStringList ImportedChannelNames(const QVector<ChannelToName> &channels, const ChannelNameTable &names);
-
-// Writes the channel-name files in `folder` when the conversion added names to `names`:
-// the one place where an import's names reach the files. Success when nothing was added.
-Outcome WriteImportedNames(const QString &folder, const ChannelNameTable &names, const ImportedFixture &fixture);
 
 // ---------------------------------------------------------------------------------------
 // Steps

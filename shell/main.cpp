@@ -5,6 +5,7 @@
 #include "common/programfolder.h"
 #include "common/prompts.h"
 #include "common/userfolders.h"
+#include "common/windowpresence.h"
 #include "downloadset/libraryfixtures.h"
 #include "fixture/zelva71.h"
 #include "seriallink/kiron.h"
@@ -12,6 +13,9 @@
 #include "shell/mainform.h"
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdio>
 
 using namespace zelvar;
 
@@ -21,6 +25,15 @@ int main(int argc, char *argv[])
     setProgramIdentity();
     QGuiApplication::setDesktopFileName(QStringLiteral(ZELVAR71_APP_ID));
     QApplication::setWindowIcon(programIcon());
+
+    // One copy for the user's data folder: a second one brings the first to the front and
+    // ends before it reads or writes anything.
+    SingleInstance instance(QStringLiteral("Zelvar71"), userDataFolder());
+    if (!instance.claim()) {
+        std::fprintf(stderr, "Zelvar71 is already running for %s; its window is brought to the front.\n",
+                     qPrintable(QDir::toNativeSeparators(userDataFolder())));
+        return 0;
+    }
 
     // Before any window reads them: the channel-name files of a first start, and library
     // profiles that have gone from the programs' folder. Both go to the user's data folder
@@ -42,6 +55,7 @@ int main(int argc, char *argv[])
         [](WindowNavigator *navigator, Prompts &prompts) -> QWidget * { return new EditChName(navigator, prompts); },
     };
     MainForm form(windows, appPrompts());
+    QObject::connect(&instance, &SingleInstance::frontRequested, &form, &MainForm::bringToFront);
     form.StartUp();
     return app.exec();
 }

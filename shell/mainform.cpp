@@ -95,6 +95,14 @@ void MainForm::endProgram()
     std::_Exit(0);
 }
 
+void MainForm::bringToFront()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 QMdiSubWindow *MainForm::showChild(Child &child)
 {
     // A closed frame, or one whose window has gone, is on its way out (deleted once the
@@ -173,14 +181,6 @@ QMdiSubWindow *MainForm::frameOf(const QWidget *window) const
             return c->frame;
     }
     return nullptr;
-}
-
-void MainForm::channelNamesWritten()
-{
-    for (const Child *c : {&m_kiron, &m_zelva71, &m_editChName}) {
-        if (auto *listener = dynamic_cast<ChannelNamesListener *>(windowIn(*c)))
-            listener->takeWrittenChannelNames();
-    }
 }
 
 bool MainForm::hasOpenWindows() const

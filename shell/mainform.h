@@ -44,7 +44,8 @@ public:
     void showFixtureEditor() override;
     void showChannelNameEditor() override;
     void endProgram() override;
-    void channelNamesWritten() override;
+    // The main window back in front of the user, as it was before it was minimised.
+    void bringToFront();
 
     // The open working windows (null when closed) and the frames that hold them.
     QWidget *linkWindow() const;

@@ -1,6 +1,7 @@
 // The channel-name table and its two files: a missing set file, the 580-byte rule, the
-// download names, tails kept beyond the files' own length, the fixture editor's choices, and
-// the channel-name editor's recovery file.
+// download names, tails kept beyond the files' own length, the pair read together and made
+// whole at a start, the fixture editor's choices, and the channel-name editor's recovery
+// file.
 #include "channames/channelnamefiles.h"
 #include "channames/namerecovery.h"
 #include "testsupport.h"
@@ -238,14 +239,12 @@ private slots:
         const Outcome o = SaveChannelNames(dir.filePath(QStringLiteral("missing")), table);
         QVERIFY(!o.ok());
         QVERIFY2(o.reason().contains(QStringLiteral("ChNameSet.fix")), qPrintable(o.reason()));
-        QVERIFY2(o.reason().contains(QStringLiteral("ChNameDown.fix")), qPrintable(o.reason()));
 
-        // One file blocked, the other still written.
+        // The files are a pair: one refused, neither is written.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ChNameDown.fix")));
         const Outcome half = SaveChannelNames(dir.path(), table);
-        QVERIFY(!half.ok());
-        QVERIFY(!half.reason().contains(QStringLiteral("ChNameSet.fix")));
-        QCOMPARE(QFileInfo(setPath(dir)).size(), qint64(2560));
+        QCOMPARE(half.reason(), QStringLiteral("ChNameDown.fix is a folder, not a file"));
+        QVERIFY(!QFileInfo::exists(setPath(dir)));
     }
 
     void unreadableSetFileStillFillsTheTable()
@@ -282,15 +281,6 @@ private slots:
         QCOMPARE(choices[59].text, QStringLiteral("Laser"));
         QCOMPARE(choices[59].nameId, quint8(123));
 
-        QTemporaryDir dir;
-        QVERIFY(testsupport::writeAll(setPath(dir), file.left(400)));
-        QVector<ChannelNameChoice> read;
-        QVERIFY(ReadChannelNameChoices(dir.path(), read));
-        QCOMPARE(read.size(), 40);
-        QTemporaryDir empty;
-        QVERIFY(ReadChannelNameChoices(empty.path(), read));
-        QCOMPARE(read.size(), 0);
-        QVERIFY(QFileInfo::exists(setPath(empty)));
     }
 
     // A second writer adds names to the table: a built-in name by its index, a name already
@@ -301,29 +291,36 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("entry"); // -1: none
         QTest::addColumn<bool>("added");
+        QTest::addColumn<int>("edited"); // an entry an open editor holds as an unsaved edit; -1: none
 
         const QByteArray nul(8, '\0');
         const QByteArray blanks(8, ' ');
-        QTest::newRow("built in") << QByteArrayList{} << QStringLiteral("Dimmer") << 6 << false;
-        QTest::newRow("built in, other case") << QByteArrayList{} << QStringLiteral("DIMMER") << 6 << false;
-        QTest::newRow("built in, cut to 8") << QByteArrayList{} << QStringLiteral("Mir. Fine") << 40 << false;
-        QTest::newRow("first free is 59") << QByteArrayList{} << QStringLiteral("White") << 59 << true;
-        QTest::newRow("blanks are free") << QByteArrayList{blanks} << QStringLiteral("White") << 59 << true;
+        QTest::newRow("built in") << QByteArrayList{} << QStringLiteral("Dimmer") << 6 << false << -1;
+        QTest::newRow("built in, other case") << QByteArrayList{} << QStringLiteral("DIMMER") << 6 << false << -1;
+        QTest::newRow("built in, cut to 8") << QByteArrayList{} << QStringLiteral("Mir. Fine") << 40 << false << -1;
+        QTest::newRow("first free is 59") << QByteArrayList{} << QStringLiteral("White") << 59 << true << -1;
+        QTest::newRow("blanks are free") << QByteArrayList{blanks} << QStringLiteral("White") << 59 << true << -1;
         QTest::newRow("NUL and blanks are free")
-            << QByteArrayList{QByteArray("  \0\0\0\0\0\0", 8)} << QStringLiteral("White") << 59 << true;
+            << QByteArrayList{QByteArray("  \0\0\0\0\0\0", 8)} << QStringLiteral("White") << 59 << true << -1;
         QTest::newRow("held name reused") << QByteArrayList{"Amber   ", "White   "} << QStringLiteral("White") << 60
-                                          << false;
-        QTest::newRow("held in other case") << QByteArrayList{"WHITE   "} << QStringLiteral("White") << 59 << false;
+                                          << false << -1;
+        QTest::newRow("held in other case") << QByteArrayList{"WHITE   "} << QStringLiteral("White") << 59 << false << -1;
         QTest::newRow("held up to a NUL") << QByteArrayList{QByteArray("White\0\0\0", 8)}
-                                          << QStringLiteral("White") << 59 << false;
+                                          << QStringLiteral("White") << 59 << false << -1;
         QTest::newRow("held name skipped")
-            << QByteArrayList{"Amber   ", nul, "White   "} << QStringLiteral("Frost") << 60 << true;
+            << QByteArrayList{"Amber   ", nul, "White   "} << QStringLiteral("Frost") << 60 << true << -1;
         QTest::newRow("name after a NUL is held")
-            << QByteArrayList{QByteArray("\0Frost  ", 8)} << QStringLiteral("Frost") << 60 << true;
-        QTest::newRow("only 255 free") << QByteArrayList(196, "Taken   ") << QStringLiteral("White") << 255 << true;
-        QTest::newRow("full") << QByteArrayList(197, "Taken   ") << QStringLiteral("White") << -1 << false;
-        QTest::newRow("full, but held") << QByteArrayList(197, "Taken   ") << QStringLiteral("taken") << 59 << false;
-        QTest::newRow("blank name") << QByteArrayList{} << QStringLiteral("   ") << -1 << false;
+            << QByteArrayList{QByteArray("\0Frost  ", 8)} << QStringLiteral("Frost") << 60 << true << -1;
+        QTest::newRow("only 255 free") << QByteArrayList(196, "Taken   ") << QStringLiteral("White") << 255 << true << -1;
+        QTest::newRow("full") << QByteArrayList(197, "Taken   ") << QStringLiteral("White") << -1 << false << -1;
+        QTest::newRow("full, but held") << QByteArrayList(197, "Taken   ") << QStringLiteral("taken") << 59 << false << -1;
+        QTest::newRow("blank name") << QByteArrayList{} << QStringLiteral("   ") << -1 << false << -1;
+        QTest::newRow("an edited free entry is not taken")
+            << QByteArrayList{} << QStringLiteral("White") << 60 << true << 59;
+        QTest::newRow("an edited entry's name is not found")
+            << QByteArrayList{"White   "} << QStringLiteral("White") << 60 << true << 59;
+        QTest::newRow("only the edited entry is free")
+            << (QByteArrayList(196, "Taken   ") << nul) << QStringLiteral("White") << -1 << false << 255;
     }
     void addingNames()
     {
@@ -331,6 +328,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, entry);
         QFETCH(bool, added);
+        QFETCH(int, edited);
         ChannelNameTable table;
         table.LoadDefaultNames();
         for (int i = 0; i < held.size(); ++i) {
@@ -338,6 +336,8 @@ private slots:
             e.entryIndex = e.nameId = quint8(59 + i);
             e.name = FixedText<8>::fromBytes(held.at(i).constData());
         }
+        if (edited >= 0)
+            table.held.set(size_t(edited));
         const ChannelNameTable before = table;
         bool wasAdded = !added;
         QCOMPARE(table.findOrAddName(name, &wasAdded), entry);
@@ -364,29 +364,118 @@ private slots:
         QCOMPARE(table.findOrAddName(QStringLiteral("White")), 60);
     }
 
-    // The table a second writer grows: a missing file gives the built-in names, and a file
-    // that cannot be read is not taken for an empty one.
-    void readingForAWriter()
+    // Both files read for a writer: the set file as the editor takes it, a missing set file
+    // made from the download file, nothing there the built-in names. Nothing is created. (A
+    // file that cannot be read fails the read: tst_filefaults.)
+    void readingThePair_data()
     {
-        QTemporaryDir dir;
+        QTest::addColumn<QByteArray>("set"); // "-": no such file
+        QTest::addColumn<QByteArray>("down");
+        QTest::addColumn<QByteArray>("entry59"); // the name entry 59 is read as; "" never set
         ChannelNameTable table;
-        table.setName(100, QStringLiteral("Stale"));
-        QVERIFY(ReadChannelNameTable(dir.path(), table));
-        QVERIFY(!QFileInfo::exists(setPath(dir)));
-        QCOMPARE(table.entries[58].name.bytes(), QByteArray("Not Used"));
-        QVERIFY(table.isFree(100));
+        table.LoadDefaultNames();
+        table.setName(59, QStringLiteral("White"));
+        const QByteArray set = EncodeChannelNameSet(table);
+        table.setName(59, QStringLiteral("Amber"));
+        table.entries[0].name.assign("Tilt"); // a download file's entries 0 to 58 are not the table's
+        const QByteArray down = EncodeChannelNameDown(table);
+        QTest::newRow("neither") << QByteArray("-") << QByteArray("-") << QByteArray();
+        QTest::newRow("both empty") << QByteArray() << QByteArray() << QByteArray();
+        QTest::newRow("the set file wins") << set << down << QByteArray("White   ");
+        QTest::newRow("the download file alone") << QByteArray("-") << down << QByteArray("Amber   ");
+        QTest::newRow("an empty set file") << QByteArray() << down << QByteArray("Amber   ");
+        QTest::newRow("a set file of 579 bytes") << set.left(579) << down << QByteArray();
+    }
+    void readingThePair()
+    {
+        QFETCH(QByteArray, set);
+        QFETCH(QByteArray, down);
+        QFETCH(QByteArray, entry59);
+        QTemporaryDir dir;
+        if (set != "-")
+            QVERIFY(testsupport::writeAll(setPath(dir), set));
+        if (down != "-")
+            QVERIFY(testsupport::writeAll(downPath(dir), down));
+        ChannelNameFiles files;
+        QVERIFY(ReadChannelNameFiles(dir.path(), files));
+        QCOMPARE(files.table.entries[0].name.bytes(), QByteArray("Pan     "));
+        if (entry59.isEmpty()) {
+            QCOMPARE(files.table.entries[59], ChannelNameEntry{});
+        } else {
+            QCOMPARE(files.table.entries[59].name.bytes(), entry59);
+            QCOMPARE(files.table.entries[59].nameId, quint8(59));
+        }
+        QCOMPARE(files.set, set == "-" ? QByteArray() : set);
+        QCOMPARE(QFileInfo::exists(setPath(dir)), set != "-");
+        QCOMPARE(QFileInfo::exists(downPath(dir)), down != "-");
+    }
 
-        ChannelNameTable saved;
-        saved.LoadDefaultNames();
-        saved.setName(59, QStringLiteral("White"));
-        QVERIFY(SaveChannelNames(dir.path(), saved));
-        QVERIFY(ReadChannelNameTable(dir.path(), table));
-        QCOMPARE(table, saved);
-
-        QTemporaryDir folder;
-        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("ChNameSet.fix")));
-        QVERIFY(!ReadChannelNameTable(folder.path(), table));
-        QCOMPARE(table, saved);
+    // Each start makes the pair whole: a file missing or empty is made from the other; only
+    // when both are, they come from the programs' folder or the defaults. A file of 1 byte
+    // or more stays as it is; nothing is written beside a file the readers refuse.
+    void missingFilesAreMadeFromTheOther_data()
+    {
+        QTest::addColumn<QByteArray>("set"); // "-": no such file, "dir": a folder there
+        QTest::addColumn<QByteArray>("down");
+        QTest::addColumn<QByteArray>("given"); // the programs' folder: "pair" of its own, 0-byte files, "-" none
+        QTest::addColumn<QByteArray>("setAfter"); // "-": still missing
+        QTest::addColumn<QByteArray>("downAfter");
+        ChannelNameTable defaults;
+        defaults.LoadDefaultNames();
+        ChannelNameTable user = defaults;
+        user.setName(59, QStringLiteral("Haze"));
+        const QByteArray set = EncodeChannelNameSet(user);
+        const QByteArray down = EncodeChannelNameDown(user);
+        const QByteArray givenSet = EncodeChannelNameSet(defaults) + "given";
+        const QByteArray givenDown = EncodeChannelNameDown(defaults) + "given";
+        const QByteArray pair("pair");
+        QTest::newRow("1 byte each: the user's") << QByteArray("x") << QByteArray("y") << pair << QByteArray("x")
+                                                 << QByteArray("y");
+        QTest::newRow("the download file made") << set << QByteArray("-") << pair << set << down;
+        QTest::newRow("an empty download file made") << set << QByteArray() << pair << set << down;
+        QTest::newRow("the set file made") << QByteArray("-") << down << pair << set << down;
+        QTest::newRow("both from the programs' folder") << QByteArray("-") << QByteArray() << pair << givenSet
+                                                        << givenDown;
+        QTest::newRow("the programs' 0-byte files: the defaults")
+            << QByteArray() << QByteArray() << QByteArray() << EncodeChannelNameSet(defaults)
+            << EncodeChannelNameDown(defaults);
+        QTest::newRow("both the defaults") << QByteArray("-") << QByteArray("-") << QByteArray("-")
+                                           << EncodeChannelNameSet(defaults) << EncodeChannelNameDown(defaults);
+        QTest::newRow("nothing beside a folder") << QByteArray("dir") << QByteArray("-") << pair << QByteArray("dir")
+                                                 << QByteArray("-");
+    }
+    void missingFilesAreMadeFromTheOther()
+    {
+        QFETCH(QByteArray, set);
+        QFETCH(QByteArray, down);
+        QFETCH(QByteArray, given);
+        QFETCH(QByteArray, setAfter);
+        QFETCH(QByteArray, downAfter);
+        QTemporaryDir dir;
+        QTemporaryDir programs;
+        for (const auto &[path, bytes] : {std::pair{setPath(dir), set}, {downPath(dir), down}}) {
+            if (bytes == "dir")
+                QVERIFY(QDir().mkdir(path));
+            else if (bytes != "-")
+                QVERIFY(testsupport::writeAll(path, bytes));
+        }
+        if (given != "-") {
+            ChannelNameTable defaults;
+            defaults.LoadDefaultNames();
+            const bool pair = given == "pair";
+            QVERIFY(testsupport::writeAll(setPath(programs), pair ? EncodeChannelNameSet(defaults) + "given" : ""));
+            QVERIFY(testsupport::writeAll(downPath(programs), pair ? EncodeChannelNameDown(defaults) + "given" : ""));
+        }
+        const Outcome made = CreateMissingChannelNameFiles(dir.path(), programs.path());
+        QCOMPARE(made.ok(), set != "dir");
+        for (const auto &[path, bytes] : {std::pair{setPath(dir), setAfter}, {downPath(dir), downAfter}}) {
+            if (bytes == "dir")
+                QVERIFY(QFileInfo(path).isDir());
+            else if (bytes == "-")
+                QVERIFY(!QFileInfo::exists(path));
+            else
+                QCOMPARE(testsupport::readAll(path), bytes);
+        }
     }
 
     void recoveryKeepsTheChangedRowsOnly()
@@ -400,12 +489,20 @@ private slots:
         now.setName(6, QStringLiteral("Dimmer")); // set again as it was: no change
         const QVector<ChangedNameRow> rows = ChangedNameRows(now, saved);
         const QByteArray file = EncodeNameRecovery(rows);
-        QCOMPARE(file, QByteArray("Zelvar71 unsaved channel names\n") + hex("03 00") + hex("05 05 05") + "Shut    " +
-                           hex("3b 3b 3b") + "Haze    " + hex("ff ff ff") + "Last    ");
+        QCOMPARE(file, QByteArray("Zelvar71 unsaved channel names v2\n") + hex("03 00") + hex("05 05 05") + "Shut    "
+                           + hex("05 05") + "Shutter " + hex("3b 3b 3b") + "Haze    " + QByteArray(10, '\0')
+                           + hex("ff ff ff") + "Last    " + QByteArray(10, '\0'));
         QVector<ChangedNameRow> read;
         QVERIFY(DecodeNameRecovery(file, read));
         QCOMPARE(read, rows);
+        QCOMPARE(read.at(0).replaced->name.bytes(), QByteArray("Shutter "));
         QVERIFY(ChangedNameRows(saved, saved).isEmpty());
+
+        // A file of the first layout says nothing of the names the rows replaced.
+        QVERIFY(DecodeNameRecovery(QByteArray("Zelvar71 unsaved channel names\n") + hex("01 00") + hex("3b 3b 3b")
+                                       + "Haze    ",
+                                   read));
+        QCOMPARE(read, (QVector<ChangedNameRow>{{59, rows.at(1).value, std::nullopt}}));
     }
 
     void damagedNameRecoveryIsRefused_data()
@@ -414,11 +511,13 @@ private slots:
         ChannelNameTable now;
         now.setName(59, QStringLiteral("Haze"));
         const QByteArray one = EncodeNameRecovery(ChangedNameRows(now, saved));
-        QByteArray all = QByteArray("Zelvar71 unsaved channel names\n") + hex("01 01");
-        all.append(257 * 11, 'x');
+        QByteArray all = QByteArray("Zelvar71 unsaved channel names v2\n") + hex("01 01");
+        all.append(257 * 21, 'x');
         QTest::addColumn<QByteArray>("file");
         QTest::newRow("another file") << QByteArray(44, 'x');
-        QTest::newRow("no rows") << QByteArray("Zelvar71 unsaved channel names\n") + hex("00 00");
+        QTest::newRow("no rows") << QByteArray("Zelvar71 unsaved channel names v2\n") + hex("00 00");
+        QTest::newRow("a first-layout row cut short")
+            << QByteArray("Zelvar71 unsaved channel names\n") + hex("01 00 3b 3b 3b") + "Haze   ";
         QTest::newRow("257 rows") << all;
         QTest::newRow("a row cut short") << one.left(one.size() - 1);
         QTest::newRow("a byte too many") << one + "x";

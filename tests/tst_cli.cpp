@@ -1,5 +1,6 @@
-// zelvar71-cli run as a user runs it: zff show on files the tests write, names init,
-// and errors on stderr with a non-zero exit.
+// zelvar71-cli run as a user runs it: zff show on files the tests write, names init (which
+// writes over nothing but the defaults), and errors on stderr with a non-zero exit.
+#include "channames/channelnamefiles.h"
 #include "fixture/zfffile.h"
 #include "clirun.h"
 #include "testsupport.h"
@@ -99,19 +100,67 @@ private slots:
         QVERIFY(run.err.contains("none.zff"));
     }
 
-    void namesInitWritesTheDefaultFiles()
+    // The default files, written where none are or where they hold the defaults already;
+    // files that hold any other name stay as they are unless --force is given.
+    void namesInitWritesOverNothingButTheDefaults_data()
     {
+        QTest::addColumn<QByteArray>("set"); // "-": no such file
+        QTest::addColumn<QByteArray>("down");
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<bool>("written");
+        ChannelNameTable table;
+        table.LoadDefaultNames();
+        const QByteArray set = EncodeChannelNameSet(table);
+        const QByteArray down = EncodeChannelNameDown(table);
+        table.setName(59, QStringLiteral("Haze"));
+        const QByteArray userSet = EncodeChannelNameSet(table);
+        QByteArray userDown = down;
+        userDown.replace(8 * 255, 8, "Fog     ");
+        QTest::newRow("no files") << QByteArray("-") << QByteArray("-") << false << true;
+        QTest::newRow("the defaults") << set << down << false << true;
+        QByteArray builtInChanged = set;
+        builtInChanged.replace(10 * 58 + 2, 8, "Unused  ");
+        QTest::newRow("a built-in name changed") << builtInChanged << down << false << false;
+        QTest::newRow("a name in entry 59") << userSet << down << false << false;
+        QTest::newRow("a name in entry 255 of the download file") << set << userDown << false << false;
+        QTest::newRow("a short file of other bytes") << QByteArray(12, 'x') << QByteArray("-") << false << false;
+        QTest::newRow("a name in entry 59, --force") << userSet << userDown << true << true;
+    }
+    void namesInitWritesOverNothingButTheDefaults()
+    {
+        QFETCH(QByteArray, set);
+        QFETCH(QByteArray, down);
+        QFETCH(bool, force);
+        QFETCH(bool, written);
         QTemporaryDir dir;
-        const CliRun run = runCli({QStringLiteral("names"), QStringLiteral("init"), dir.path()});
+        const QString setPath = dir.filePath(QStringLiteral("ChNameSet.fix"));
+        const QString downPath = dir.filePath(QStringLiteral("ChNameDown.fix"));
+        for (const auto &[path, bytes] : {std::pair{setPath, set}, {downPath, down}}) {
+            if (bytes != "-")
+                QVERIFY(testsupport::writeAll(path, bytes));
+        }
+        QStringList args{QStringLiteral("names"), QStringLiteral("init"), dir.path()};
+        if (force)
+            args << QStringLiteral("--force");
+        const CliRun run = runCli(args);
+        if (!written) {
+            QCOMPARE(run.exitCode, 1);
+            QCOMPARE(run.err, "zelvar71-cli: the channel-name files in " + QFile::encodeName(dir.path())
+                                  + " hold names other than the defaults; they are left as they are (--force writes "
+                                    "the defaults over them)\n");
+            QCOMPARE(testsupport::readAll(setPath), set == "-" ? QByteArray() : set);
+            QCOMPARE(QFileInfo::exists(downPath), down != "-");
+            return;
+        }
         QCOMPARE(run.exitCode, 0);
-        const QByteArray set = testsupport::readAll(dir.filePath(QStringLiteral("ChNameSet.fix")));
-        const QByteArray down = testsupport::readAll(dir.filePath(QStringLiteral("ChNameDown.fix")));
-        QCOMPARE(set.size(), 2560);
-        QCOMPARE(down.size(), 2048);
-        QCOMPARE(set.mid(330, 10), hex("2121") + QByteArray("Special "));
-        QCOMPARE(set.mid(590), QByteArray(2560 - 590, '\0'));
-        QCOMPARE(down.mid(8 * 17, 8), QByteArray("Color 1 "));
-        QCOMPARE(down.mid(8 * 59), QByteArray(2048 - 8 * 59, '\0'));
+        const QByteArray setAfter = testsupport::readAll(setPath);
+        const QByteArray downAfter = testsupport::readAll(downPath);
+        QCOMPARE(setAfter.size(), 2560);
+        QCOMPARE(downAfter.size(), 2048);
+        QCOMPARE(setAfter.mid(330, 10), hex("2121") + QByteArray("Special "));
+        QCOMPARE(setAfter.mid(590), QByteArray(2560 - 590, '\0'));
+        QCOMPARE(downAfter.mid(8 * 17, 8), QByteArray("Color 1 "));
+        QCOMPARE(downAfter.mid(8 * 59), QByteArray(2048 - 8 * 59, '\0'));
     }
 
     // The build's own folder may be written and belongs to no package: the names live there.

@@ -64,6 +64,14 @@ private slots:
         m_gdtf = path(QStringLiteral("library/Gamma/Acme@Spot_300.gdtf"));
         QVERIFY(testsupport::writeAll(m_gdtf, gdtfsamples::gdtf(gdtfsamples::spotDescription())));
         QVERIFY(testsupport::writeAll(path(QStringLiteral("library/Gamma/broken.gdtf")), qxfsamples::dimmer()));
+        // A user's table that a failed import must leave as it is.
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("names-kept")));
+        ChannelNameTable kept;
+        kept.LoadDefaultNames();
+        kept.setName(59, QStringLiteral("Laser"));
+        QVERIFY(SaveChannelNames(path(QStringLiteral("names-kept")), kept));
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("afolder.zff")));
+        QVERIFY(testsupport::writeAll(path(QStringLiteral("scanner.qxf")), qxfsamples::scanner()));
     }
 
     void listsModes()
@@ -153,7 +161,7 @@ private slots:
 
     void refusesModes_data()
     {
-        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("args"); // after the definition, the moving head unless "scanner" leads
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("firstError"); // how stderr begins
         QTest::newRow("no such mode") << QStringList{"--mode", "Nope", "-o", "x.zff"} << 1
@@ -174,16 +182,33 @@ private slots:
         QTest::newRow("names not a folder")
             << QStringList{"--mode", "Standard", "-o", "x.zff", "--names", "/nonexistent/names"} << 1
             << QStringLiteral("zelvar71-cli: /nonexistent/names is not a folder");
+        // The scanner's mode adds a name: neither it nor the profile is written when one of
+        // them cannot be.
+        const QString kept = path(QStringLiteral("names-kept"));
+        QTest::newRow("the profile's folder missing")
+            << QStringList{"scanner", "--mode", "7 Channel", "-o", "/nonexistent/x.zff", "--names", kept} << 1
+            << QStringLiteral("zelvar71-cli: Cannot write x.zff: No such file or directory\n"
+                              "zelvar71-cli: neither the profile nor the channel names it needs were written\n");
+        QTest::newRow("a folder where the profile goes")
+            << QStringList{"scanner", "--mode", "7 Channel", "-o", path(QStringLiteral("afolder.zff")), "--names", kept}
+            << 1 << QStringLiteral("zelvar71-cli: afolder.zff is a folder, not a file\n");
     }
     void refusesModes()
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, firstError);
-        const Run r = cli(QStringList{m_head} + args);
+        const QString names = path(QStringLiteral("names-kept"));
+        const QByteArray set = testsupport::readAll(names + QStringLiteral("/ChNameSet.fix"));
+        const QByteArray down = testsupport::readAll(names + QStringLiteral("/ChNameDown.fix"));
+        const QString source = args.value(0) == QLatin1String("scanner") ? path(args.takeFirst() + ".qxf") : m_head;
+        const Run r = cli(QStringList{source} + args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.startsWith(firstError), qPrintable(r.err));
         QVERIFY(!QFileInfo::exists(QStringLiteral("x.zff")));
+        QCOMPARE(testsupport::readAll(names + QStringLiteral("/ChNameSet.fix")), set);
+        QCOMPARE(testsupport::readAll(names + QStringLiteral("/ChNameDown.fix")), down);
+        QCOMPARE(QDir(names).entryList(QDir::Files), (QStringList{"ChNameDown.fix", "ChNameSet.fix"}));
     }
 
     void refusesFiles()
@@ -305,13 +330,35 @@ private slots:
         QCOMPARE(testsupport::readAll(out + QStringLiteral("/Acme/Spot_300-Standard.zff")).mid(17, 18),
                  testsupport::padded("Spot 300 M1", 18));
         // The profiles refer to the table written beside them.
-        ChannelNameTable names;
-        QVERIFY(ReadChannelNameTable(out, names));
+        ChannelNameFiles files;
+        QVERIFY(ReadChannelNameFiles(out, files));
+        const ChannelNameTable &names = files.table;
         QCOMPARE(withoutTrailingBlanks(names.entries[59].name.text()), QStringLiteral("Red 2"));
         QCOMPARE(testsupport::readAll(out + QStringLiteral("/Beta/LED_Bar_2-6_Channel.zff")).mid(43, 18),
                  testsupport::hex("0e 01 01 0f 01 01 10 01 01 3b 01 01 3c 01 01 3d 01 01"));
         QCOMPARE(testsupport::readAll(out + QStringLiteral("/ChNameDown.fix")).mid(59 * 8, 24),
                  QByteArray("Red 2   Green 2 Blue 2  "));
+    }
+
+    // The report's paths are relative to the library and output folders however they were
+    // given: folders named relative to the working folder give the same report.
+    void theReportIsTheSameForRelativeFolders()
+    {
+        QProcess relative;
+        relative.setWorkingDirectory(m_dir.path());
+        relative.start(QStringLiteral(ZELVAR71_CLI), {QStringLiteral("import"), QStringLiteral("--all"),
+                                                       QStringLiteral("library"), QStringLiteral("-o"),
+                                                       QStringLiteral("./reports/../out-relative")});
+        QVERIFY(relative.waitForFinished(60000));
+        QCOMPARE(relative.exitCode(), 1); // the broken definitions
+        QCOMPARE(cli({QStringLiteral("--all"), path(QStringLiteral("library")), QStringLiteral("-o"),
+                      path(QStringLiteral("out-absolute"))})
+                     .exitCode,
+                 1);
+        const QByteArray report = testsupport::readAll(path(QStringLiteral("out-relative/import-report.tsv")));
+        QCOMPARE(report.split('\n').value(1),
+                 QByteArray("Acme/Acme-Dimmer-Pack.qxf\t1 Channel\tAcme/Dimmer_Pack-1_Channel.zff\t\tQLC+"));
+        QCOMPARE(report, testsupport::readAll(path(QStringLiteral("out-absolute/import-report.tsv"))));
     }
 
     // --names gives the table to start from; every definition read gives exit status 0.
@@ -338,9 +385,9 @@ private slots:
         QCOMPARE(testsupport::readAll(out + QStringLiteral("/Beta/LED_Bar_2-6_Channel.zff")).mid(43 + 9, 9),
                  testsupport::hex("3d 01 01 3b 01 01 3e 01 01"));
         // The starting table is only read.
-        ChannelNameTable after;
-        QVERIFY(ReadChannelNameTable(path(QStringLiteral("start")), after));
-        QCOMPARE(after, start);
+        ChannelNameFiles after;
+        QVERIFY(ReadChannelNameFiles(path(QStringLiteral("start")), after));
+        QCOMPARE(after.table, start);
     }
 
     // On a terminal, one line of progress on stderr, rewritten in place; none otherwise

@@ -39,8 +39,10 @@ QByteArray randomText(QRandomGenerator &rng, int minLength, int maxLength)
 }
 
 // A profile as the editor might have saved it, with everything a set carries drawn at
-// random: distinct names on the used channels (so no duplicate flag), any fade-mode byte,
-// and now and then name ids, fade modes and steps on entries beyond the channel count.
+// random: distinct names on the used channels, or in one profile of four two channels that
+// share a name, as a hand-made or received profile may (its duplicate flag still 0); any
+// fade-mode byte; and now and then name ids, fade modes and steps on entries beyond the
+// channel count.
 HandZff randomProfile(QRandomGenerator &rng, int maxSteps)
 {
     HandZff z;
@@ -71,7 +73,20 @@ HandZff randomProfile(QRandomGenerator &rng, int maxSteps)
                                     quint8(rng.bounded(256))});
         z.channels.append(c);
     }
+    if (z.channelCount >= 2 && rng.bounded(4) == 0)
+        z.channels[z.channelCount - 1].nameId = z.channels[0].nameId;
     return z;
+}
+
+bool sharesANameId(const HandZff &z)
+{
+    for (int a = 0; a < z.channelCount; ++a) {
+        for (int b = a + 1; b < z.channelCount; ++b) {
+            if (z.channels[a].nameId == z.channels[b].nameId)
+                return true;
+        }
+    }
+    return false;
 }
 
 // A "ChNameDown.fix" of every kind of field: zero, blank-padded names, names followed by
@@ -194,6 +209,11 @@ private slots:
         QVERIFY2(r.err.isEmpty(), r.err.constData());
         const QStringList extracted = QDir(out).entryList({QStringLiteral("*.zff")}, QDir::Files, QDir::Name);
         QCOMPARE(extracted.size(), count);
+        // A profile whose channels share a name is noted, and extracted as it was composed.
+        const qsizetype shared = std::count_if(profiles.cbegin(), profiles.cend(), sharesANameId);
+        QCOMPARE(r.out.count("\nnote: "), shared);
+        for (const QString &name : extracted)
+            QCOMPARE(testsupport::readAll(out + QLatin1Char('/') + name).mid(4, 2), QByteArray(2, '\0'));
         QCOMPARE(QFile::exists(out + QStringLiteral("/ChNameDown.fix")), withNames);
         QCOMPARE(QFileInfo(out + QStringLiteral("/ChNameSet.fix")).size(), withNames ? 2560 : 0);
 
@@ -242,7 +262,8 @@ private slots:
     {
         HandZff z;
         z.fixtureName = "Par/64";
-        z.channels = {HandChannel{6, 1, {}, -1}};
+        z.channelCount = 3;
+        z.channels = {HandChannel{6, 1, {}, -1}, HandChannel{7, 1, {}, -1}, HandChannel{6, 1, {}, -1}};
         const QString set = file(QStringLiteral("warn/set.tzk"));
         QCOMPARE(runCli({QStringLiteral("compose"), QStringLiteral("-o"), set, QStringLiteral("--no-names"),
                          write(QStringLiteral("warn/a.zff"), z.bytes())})
@@ -253,6 +274,8 @@ private slots:
         CliRun r = tzk({QStringLiteral("extract"), set, out});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(QFile::exists(out + QStringLiteral("/001-Par_64.zff")));
+        QVERIFY2(r.out.contains("\nnote: 001-Par_64.zff: Chan 1 and Chan 3 share the channel name 6\n"),
+                 r.out.constData());
         QVERIFY2(r.err.contains("also holds 1 other profile,"), r.err.constData());
         QVERIFY(r.out.contains("--no-names"));
         QFile::remove(out + QStringLiteral("/old.zff"));

@@ -242,6 +242,58 @@ private slots:
         QCOMPARE(QFileInfo(QStringLiteral("/dev/null")).isFile(), false);
     }
 
+    // Files replaced together: all of them, or none, whichever of them fails and however.
+    void filesAreReplacedTogetherOrNotAtAll_data()
+    {
+        QTest::addColumn<QString>("blocked"); // "" or which file is in the way, and when
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("nothing in the way") << "" << "";
+        QTest::newRow("the first cannot be written") << "a before" << "a is a folder, not a file";
+        QTest::newRow("the last cannot be written") << "c before" << "c is a folder, not a file";
+        QTest::newRow("the second cannot be placed") << "b placing" << "b is a folder, not a file";
+        QTest::newRow("the last cannot be placed") << "c placing" << "c is a folder, not a file";
+    }
+    void filesAreReplacedTogetherOrNotAtAll()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        // a and b are there, c is new.
+        QVERIFY(testsupport::writeAll(dir.filePath(QStringLiteral("a")), QByteArray("old a")));
+        QVERIFY(testsupport::writeAll(dir.filePath(QStringLiteral("b")), QByteArray("old b")));
+        const QString file = blocked.left(1);
+        const bool placing = blocked.endsWith(QLatin1String("placing"));
+        const auto block = [&] {
+            QFile::remove(dir.filePath(file));
+            QVERIFY(QDir(dir.path()).mkdir(file));
+        };
+        if (!blocked.isEmpty() && !placing)
+            block();
+        const QVector<FileReplacement> files{{dir.filePath(QStringLiteral("a")), QByteArray("new a")},
+                                             {dir.filePath(QStringLiteral("b")), QByteArray("new b")},
+                                             {dir.filePath(QStringLiteral("c")), QByteArray("new c")}};
+        const Outcome o = replaceFilesTogether(files, [&](int i) {
+            if (placing && i == file.at(0).unicode() - 'a')
+                block();
+        });
+        QCOMPARE(o.reason(), reason);
+        if (blocked.isEmpty()) {
+            for (const QString name : {"a", "b", "c"})
+                QCOMPARE(testsupport::readAll(dir.filePath(name)), "new " + name.toLatin1());
+            QCOMPARE(testsupport::filesIn(dir.path()), (QStringList{"a", "b", "c"}));
+            return;
+        }
+        // Every file as it was (the one blocked aside): no new one placed, none left beside.
+        for (const QString name : {"a", "b"}) {
+            if (name != file)
+                QCOMPARE(testsupport::readAll(dir.filePath(name)), "old " + name.toLatin1());
+        }
+        QStringList left{QStringLiteral("a"), QStringLiteral("b")};
+        left.removeAll(file);
+        QCOMPARE(testsupport::filesIn(dir.path()), left);
+        QVERIFY(QFileInfo(dir.filePath(file)).isDir());
+    }
+
     // A file of the limit is read; one byte more is refused, even for its first bytes.
     void readsStopAtTheLimit_data()
     {

@@ -2,6 +2,7 @@
 // into the cell editor, the "&Windows" menu; both name files checked byte for byte after
 // every Save.
 #include "channames/channelnamefiles.h"
+#include "channames/channelnamestore.h"
 #include "channames/editchname.h"
 #include "common/navigation.h"
 #include "common/programfolder.h"
@@ -258,45 +259,6 @@ private slots:
         QVERIFY(items[2]->isSeparator());
         QCOMPARE(items[3]->objectName(), QStringLiteral("eExit"));
         QCOMPARE(items[3]->text(), QStringLiteral("&Exit"));
-    }
-
-    void firstStartWritesTheDefaultFiles_data()
-    {
-        // What each file is before the start: missing (a null array) or these bytes; and
-        // the files of the programs' folder that a user's data folder starts from.
-        QTest::addColumn<QByteArray>("set");
-        QTest::addColumn<QByteArray>("down");
-        QTest::addColumn<QByteArray>("givenSet");
-        QTest::addColumn<QByteArray>("givenDown");
-        QTest::newRow("both missing") << QByteArray() << QByteArray() << QByteArray() << QByteArray();
-        QTest::newRow("both 0 bytes") << QByteArray("") << QByteArray("") << QByteArray() << QByteArray();
-        QTest::newRow("1 byte each: the user's") << QByteArray("x") << QByteArray("y") << QByteArray("a")
-                                                 << QByteArray("b");
-        QTest::newRow("one of each") << QByteArray("x") << QByteArray("") << QByteArray() << QByteArray();
-        QTest::newRow("copied from the programs' folder") << QByteArray() << QByteArray("") << QByteArray("a")
-                                                          << QByteArray("b");
-        QTest::newRow("the programs' 0-byte files: the defaults") << QByteArray() << QByteArray() << QByteArray("")
-                                                                  << QByteArray("");
-    }
-    void firstStartWritesTheDefaultFiles()
-    {
-        QFETCH(QByteArray, set);
-        QFETCH(QByteArray, down);
-        QFETCH(QByteArray, givenSet);
-        QFETCH(QByteArray, givenDown);
-        const QString program = m_dir->filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(program));
-        for (const auto &[path, bytes] : {std::pair{setPath(), set}, std::pair{downPath(), down},
-                                          std::pair{program + QStringLiteral("/ChNameSet.fix"), givenSet},
-                                          std::pair{program + QStringLiteral("/ChNameDown.fix"), givenDown}}) {
-            if (!bytes.isNull())
-                QVERIFY(writeAll(path, bytes));
-        }
-        QVERIFY(CreateMissingChannelNameFiles(m_dir->path(), program));
-        const auto expected = [](const QByteArray &before, const QByteArray &given, const QByteArray &defaults) {
-            return !before.isEmpty() ? before : !given.isEmpty() ? given : defaults;
-        };
-        verifyFiles(expected(set, givenSet, defaultSet()), expected(down, givenDown, defaultDown()));
     }
 
     void firstStartShowsTheDefaultsAndSavesThem()
@@ -673,13 +635,18 @@ private slots:
         QCOMPARE(cell(w, 80), QStringLiteral("Fog"));
     }
 
+    // The two files are one pair: when one cannot be replaced, neither is written, and the
+    // edit stays unsaved.
     void failedSaveNamesTheFile()
     {
-        // A folder where the file should be: it cannot be replaced.
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("ChNameDown.fix")));
+        QVERIFY(writeAll(setPath(), defaultSet()));
+        QVERIFY(writeAll(downPath(), defaultDown()));
         EditChName *w = openWindow();
         clickCell(w, 60);
         QTest::keyClicks(editor(w), QStringLiteral("Beam"));
+        // A folder comes to stand where the file should be.
+        QVERIFY(QFile::remove(downPath()));
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("ChNameDown.fix")));
         click(w, "ChSave");
 
         QCOMPARE(m_prompts->calls.size(), 1);
@@ -687,15 +654,12 @@ private slots:
         QCOMPARE(box.kind, PromptCall::Message);
         QCOMPARE(box.title, QStringLiteral("Edit Channel Name"));
         QCOMPARE(box.buttons, PromptButtons::Ok);
-        QVERIFY2(box.text.contains(QStringLiteral("ChNameDown.fix")), qPrintable(box.text));
-        QVERIFY2(!box.text.contains(QStringLiteral("ChNameSet.fix")), qPrintable(box.text));
-        QVERIFY2(box.text.contains(m_dir->path()), qPrintable(box.text));
-
-        // The other file is written all the same.
-        QByteArray set = defaultSet(), down = defaultDown();
-        setEntry(set, down, 59, "Beam");
-        QCOMPARE(readAll(setPath()), set);
+        QCOMPARE(box.text, QStringLiteral("The channel names were not saved.\n\nChNameDown.fix is a folder, not a "
+                                          "file\n\nFolder: %1")
+                               .arg(m_dir->path()));
+        QCOMPARE(readAll(setPath()), defaultSet());
         QVERIFY(QFileInfo(downPath()).isDir());
+        QCOMPARE(w->heldEntries(), HeldEntries().set(59));
     }
 
     void unreadableSetFileIsReported()
@@ -707,11 +671,12 @@ private slots:
         QVERIFY2(m_prompts->last().text.contains(QStringLiteral("ChNameSet.fix")), qPrintable(m_prompts->last().text));
         verifyDefaultsShown(w);
 
+        // The pair is written whole or not at all: the download file is not written either.
         click(w, "ChSave");
         QCOMPARE(m_prompts->calls.size(), 2);
         QVERIFY(m_prompts->last().text.contains(QStringLiteral("ChNameSet.fix")));
         QVERIFY(QFileInfo(setPath()).isDir());
-        QCOMPARE(readAll(downPath()), defaultDown());
+        QVERIFY(!QFileInfo::exists(downPath()));
     }
 
     // The fixture editor offers the saved names, with their identifiers.
@@ -731,8 +696,9 @@ private slots:
         QTest::keyClicks(editor(w), QStringLiteral("After"));
         clickCell(w, 202); // not saved: no choice
 
-        QVector<ChannelNameChoice> choices;
-        QVERIFY(ReadChannelNameChoices(programFolder(), choices));
+        ChannelNameStore &store = ChannelNameStore::forFolder(programFolder());
+        QVERIFY(store.refresh());
+        const QVector<ChannelNameChoice> choices = store.choices();
         QCOMPARE(choices.size(), 62);
         for (int i = 0; i < 59; ++i) {
             QCOMPARE(choices[i].text, QString::fromLatin1(field(Defaults[i])).trimmed());
@@ -752,9 +718,10 @@ private slots:
         verifyFiles(set, down);
     }
 
-    // An import wrote names into the files while the window is open: rows without unsaved
-    // edits take them, the edited row and the row being edited keep the user's text, and
-    // the next Save writes both.
+    // Names others write while the window is open: an import of this program (at once) and
+    // another process (within a second). Rows without unsaved edits take them; an import
+    // takes neither an edited row nor the row being edited; at Save each row that both
+    // changed is asked about, in entry order, and the rest is written with what others wrote.
     void takesNamesAnotherWindowWrote()
     {
         QByteArray set = defaultSet();
@@ -768,32 +735,59 @@ private slots:
         clickCell(w, 63);
         QTest::keyClicks(editor(w), QStringLiteral("Typing"));
 
-        ChannelNameTable written;
-        QVERIFY(ReadChannelNameTable(m_dir->path(), written));
-        for (const auto &[entry, name] : {std::pair<int, const char *>{60, "White"}, {61, "Amber"}, {62, "UV"}})
-            written.setName(entry, QString::fromLatin1(name));
-        QVERIFY(SaveChannelNames(m_dir->path(), written));
-        w->takeWrittenChannelNames();
-
+        ChannelNameStore &store = ChannelNameStore::forFolder(m_dir->path());
+        QVERIFY(store.update([](const ChannelNameTable &, NameFilesUpdate &update) {
+            for (const char *name : {"White", "Amber", "UV"})
+                update.table.findOrAddName(QString::fromLatin1(name));
+            return Outcome::success();
+        }));
         QCOMPARE(cell(w, 60), QStringLiteral("Laser"));
         QCOMPARE(cell(w, 61), QStringLiteral("Mine"));
-        QCOMPARE(cell(w, 62), QStringLiteral("Amber"));
+        QCOMPARE(cell(w, 62), QStringLiteral("White"));
+        QCOMPARE(cell(w, 63), QString());
+        QCOMPARE(cell(w, 64), QStringLiteral("Amber"));
+        QCOMPARE(cell(w, 65), QStringLiteral("UV"));
         verifyEditorOn(w, 63);
         QCOMPARE(editor(w)->text(), QStringLiteral("Typing"));
 
+        // Another process renames two rows the user has changed, and fills one more.
+        ChannelNameTable outside = store.names();
+        outside.setName(60, QStringLiteral("Fog"));
+        outside.setName(62, QStringLiteral("Strobe"));
+        outside.setName(69, QStringLiteral("Haze"));
+        QVERIFY(SaveChannelNames(m_dir->path(), outside));
+        QTRY_COMPARE_WITH_TIMEOUT(cell(w, 70), QStringLiteral("Haze"), 1000);
+        QCOMPARE(cell(w, 61), QStringLiteral("Mine"));
+        QCOMPARE(editor(w)->text(), QStringLiteral("Typing"));
+
+        m_prompts->answers << PromptAnswer::Cancel << PromptAnswer::Ok;
         click(w, "ChSave");
-        setEntry(set, down, 60, "Mine");
-        setEntry(set, down, 61, "Amber");
-        setEntry(set, down, 62, "Typing");
+        QCOMPARE(m_prompts->calls.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(m_prompts->calls.at(i).title, QStringLiteral("Edit Channel Name"));
+            QCOMPARE(m_prompts->calls.at(i).buttons, PromptButtons::OkCancel);
+        }
+        QCOMPARE(m_prompts->calls.at(0).text,
+                 QStringLiteral("Entry 60 is now \"Fog\" in the channel-name files; keep your \"Mine\"?"));
+        QCOMPARE(m_prompts->calls.at(1).text,
+                 QStringLiteral("Entry 62 is now \"Strobe\" in the channel-name files; keep your \"Typing\"?"));
+        setEntry(set, down, 60, "Fog"); // Cancel: the files' name
+        setEntry(set, down, 61, "White");
+        setEntry(set, down, 62, "Typing"); // OK: the user's
+        setEntry(set, down, 63, "Amber");
+        setEntry(set, down, 64, "UV");
+        setEntry(set, down, 69, "Haze");
         verifyFiles(set, down);
+        QCOMPARE(cell(w, 61), QStringLiteral("Fog"));
+        QCOMPARE(cell(w, 63), QStringLiteral("Typing"));
+        QCOMPARE(w->heldEntries(), HeldEntries());
 
         // Saved: the rows are no longer edited, and the next names written are taken.
-        QVERIFY(ReadChannelNameTable(m_dir->path(), written));
-        written.setName(63, QStringLiteral("Frost"));
-        QVERIFY(SaveChannelNames(m_dir->path(), written));
-        w->takeWrittenChannelNames();
-        QCOMPARE(cell(w, 64), QStringLiteral("Frost"));
-        QCOMPARE(cell(w, 63), QStringLiteral("Typing"));
+        outside = store.names();
+        outside.setName(62, QStringLiteral("Frost"));
+        QVERIFY(SaveChannelNames(m_dir->path(), outside));
+        QTRY_COMPARE_WITH_TIMEOUT(cell(w, 63), QStringLiteral("Frost"), 1000);
+        QCOMPARE(m_prompts->calls.size(), 2);
     }
 
     // Each committed row is one step and so is "Init"; the cell editor undoes its own
@@ -869,11 +863,10 @@ private slots:
                 click(w, "ChSave"); // row 60 is no longer an edit: it takes what is written
             else
                 undo->trigger(); // row 60 is back as saved
-            ChannelNameTable written;
-            QVERIFY(ReadChannelNameTable(m_dir->path(), written));
-            written.setName(59, QStringLiteral("Laser"));
-            QVERIFY(SaveChannelNames(m_dir->path(), written));
-            w->takeWrittenChannelNames();
+            QVERIFY(ChannelNameStore::forFolder(m_dir->path()).update([](const ChannelNameTable &, NameFilesUpdate &u) {
+                u.table.setName(59, QStringLiteral("Laser"));
+                return Outcome::success();
+            }));
             QCOMPARE(cell(w, 60), QStringLiteral("Laser"));
 
             (undoIt ? undo : redo)->trigger();

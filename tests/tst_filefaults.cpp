@@ -186,7 +186,8 @@ const std::vector<Writer> &writers()
              oldNames(dir + "/out");
          },
          [](D dir) { return cliUnderLimit({"import", "--all", dir + "/lib", "-o", dir + "/out"}); }},
-        {"names init", [](D dir) { oldNames(dir); }, [](D dir) { return cliUnderLimit({"names", "init", dir}); }},
+        {"names init", [](D dir) { oldNames(dir); },
+         [](D dir) { return cliUnderLimit({"names", "init", dir, "--force"}); }},
         // The serial port's lock file is larger than the usual limit.
         {"serial receive", [](D dir) { testsupport::writeAll(dir + "/back.bin", pattern(100)); },
          [](D dir) {
@@ -235,13 +236,10 @@ const std::vector<Reader> &readers()
              ChannelNameTable t;
              return !ReadChannelNameSet(folder, t) && t.entries[0].name.bytes() == "Pan     "; // the built-in names
          }},
-        {"name table for an import", "ChNameSet.fix", true,
-         [](P folder) { ChannelNameTable t; return !ReadChannelNameTable(folder, t); }},
-        {"name choices of the fixture editor", "ChNameSet.fix", true,
-         [](P folder) {
-             QVector<ChannelNameChoice> choices;
-             return !ReadChannelNameChoices(folder, choices) && choices.size() == BuiltInNameCount;
-         }},
+        {"name pair for a writer, the set file", "ChNameSet.fix", true,
+         [](P folder) { ChannelNameFiles f; return !ReadChannelNameFiles(folder, f); }},
+        {"name pair for a writer, the download file", "ChNameDown.fix", true,
+         [](P folder) { ChannelNameFiles f; return !ReadChannelNameFiles(folder, f); }},
         {"name set under a Save", "ChNameSet.fix", true,
          [](P folder) { ChannelNameTable t; t.LoadDefaultNames(); return !SaveChannelNames(folder, t); }},
         {"names of a download set", "ChNameDown.fix", false,

@@ -7,7 +7,7 @@
 #include "qxfsamples.h"
 #include "zelva71driver.h"
 
-#include "channames/channelnamefiles.h"
+#include "channames/channelnamestore.h"
 #include "common/navigation.h"
 #include "common/userfolders.h"
 #include "fixtureimport/fixtureimportdialog.h"
@@ -65,16 +65,6 @@ void clickItem(QTreeWidget *tree, QTreeWidgetItem *item)
 }
 
 const QString NoLibrary = QStringLiteral("/nonexistent/qlcplus/fixtures");
-
-struct RecordingNavigator : WindowNavigator
-{
-    int namesWritten = 0;
-    void showLinkWindow() override {}
-    void showFixtureEditor() override {}
-    void showChannelNameEditor() override {}
-    void endProgram() override {}
-    void channelNamesWritten() override { ++namesWritten; }
-};
 
 } // namespace
 
@@ -340,8 +330,7 @@ private slots:
 
     void otherFile()
     {
-        RecordingNavigator navigator;
-        Editor e(builtInNames(), true, &navigator);
+        Editor e(builtInNames());
         FixtureImportDialog *dialog = openImport(e);
         const QString broken = m_dir.filePath(QStringLiteral("broken.qxf"));
         e.prompts.paths.enqueue(broken);
@@ -380,28 +369,34 @@ private slots:
         // No warnings, no message.
         QCOMPARE(e.prompts.calls.size(), 4);
 
-        // Both name files hold the new name in entry 59; the editor offers it, and the
-        // rest of the program is told.
+        // Both name files hold the new name in entry 59, and the editor offers it: the store
+        // told every window as it wrote.
         const QByteArray set = testsupport::readAll(e.path(QStringLiteral("ChNameSet.fix")));
         QCOMPARE(set.size(), 2560);
         QCOMPARE(set.mid(590, 10), testsupport::hex("3b 3b") + "Dim Fine");
         QCOMPARE(testsupport::readAll(e.path(QStringLiteral("ChNameDown.fix"))).mid(59 * 8, 8), QByteArray("Dim Fine"));
         QCOMPARE(Editor::entries(e.combo("Combo10")).mid(58), (QStringList{"Not Used", "Dim Fine"}));
-        QCOMPARE(navigator.namesWritten, 1);
         QCOMPARE(e.profile().channels[5].nameId, quint8(59));
     }
 
-    // Names the table cannot take mean no import: the editor keeps its profile.
+    // Names the table cannot take mean no import: the editor keeps its profile, and the
+    // name files stay as they were.
     void namesThatCannotBeSaved()
     {
-        RecordingNavigator navigator;
-        Editor e(builtInNames(), true, &navigator);
-        QVERIFY(QDir(e.path(QString())).mkdir(QStringLiteral("ChNameDown.fix")));
+        Editor e(builtInNames());
         const FixtureProfile before = e.profile();
         FixtureImportDialog *dialog = openImport(e);
         e.prompts.paths.enqueue(m_dir.filePath(QStringLiteral("scanner.qxf")));
         click(dialog, "otherFileButton");
+        // The download file's place is taken by a folder just as the new files are placed.
+        const QString down = e.path(QStringLiteral("ChNameDown.fix"));
+        ChannelNameStore &store = ChannelNameStore::forFolder(e.path(QString()));
+        store.setBeforePlacing([&down](int file) {
+            if (file == 1)
+                QDir().mkdir(down);
+        });
         click(dialog, "importButton");
+        store.setBeforePlacing({});
         QVERIFY(dialog->isVisible());
         QCOMPARE(e.prompts.last().title, QStringLiteral("Import Fixture"));
         QVERIFY2(e.prompts.last().text.startsWith(
@@ -409,7 +404,8 @@ private slots:
                          .arg(QDir::toNativeSeparators(e.path(QString())))),
                  qPrintable(e.prompts.last().text));
         QCOMPARE(e.profile(), before);
-        QCOMPARE(navigator.namesWritten, 0);
+        QCOMPARE(testsupport::readAll(e.path(QStringLiteral("ChNameSet.fix"))), builtInNames());
+        QCOMPARE(Editor::entries(e.combo("Combo10")).size(), 59);
     }
 
     void withoutLibrary()
@@ -496,8 +492,7 @@ private slots:
     // preview, and Import filling the editor and writing the name it adds.
     void importsGdtf()
     {
-        RecordingNavigator navigator;
-        Editor e(builtInNames(), true, &navigator);
+        Editor e(builtInNames());
         FixtureImportDialog *dialog = openImport(e);
         chooseFixture(dialog, QStringLiteral("acme spot gdtf"));
         QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(), QStringLiteral("Acme Spot 300 (Acme Spot 300 Profile)"));
@@ -535,7 +530,7 @@ private slots:
         QCOMPARE(e.combo("Combo1")->currentText(), QStringLiteral("14"));
         QCOMPARE(e.rowTexts("MSFlexGrid1", 10), (QStringList{"Chan 10", "GRotFine", "Fade"}));
         QCOMPARE(e.checkedMasters(), QStringList{"Chan 5"});
-        QCOMPARE(navigator.namesWritten, 1);
+        QCOMPARE(Editor::entries(e.combo("Combo10")).last(), QStringLiteral("GRotFine"));
         QCOMPARE(testsupport::readAll(e.path(QStringLiteral("ChNameDown.fix"))).mid(59 * 8, 8), QByteArray("GRotFine"));
         QCOMPARE(e.prompts.last().text.section(QLatin1Char('\n'), 0, 0),
                  QStringLiteral("Spot 300 Standard is imported. Check it and save it."));

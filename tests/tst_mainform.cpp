@@ -66,15 +66,6 @@ private:
     bool m_closingLater = false;
 };
 
-// The channel-name editor's stand-in also counts the names it is told to take.
-class ListeningStandIn : public StandIn, public ChannelNamesListener
-{
-public:
-    using StandIn::StandIn;
-    int taken = 0;
-    void takeWrittenChannelNames() override { ++taken; }
-};
-
 } // namespace
 
 class TestMainForm : public QObject
@@ -93,7 +84,7 @@ class TestMainForm : public QObject
             [this](WindowNavigator *, Prompts &) -> QWidget * { return new StandIn(QStringLiteral("Kiron"), {792, 576}, kiron); },
             [this](WindowNavigator *, Prompts &) -> QWidget * { return new StandIn(QStringLiteral("Zelva71"), {792, 580}, zelva); },
             [this](WindowNavigator *, Prompts &) -> QWidget * {
-                return new ListeningStandIn(QStringLiteral("EditChName"), {640, 700}, names);
+                return new StandIn(QStringLiteral("EditChName"), {640, 700}, names);
             },
         };
         auto form = std::make_unique<MainForm>(windows, prompts, [this] { ++ends; });
@@ -127,17 +118,17 @@ private slots:
         QCOMPARE(zelva.loads, 1);
     }
 
-    // Names an import wrote reach the open windows that show them, and no other.
-    void writtenChannelNamesReachTheChannelNameEditor()
+    // What a second copy of the program asks of the first: its window back in front.
+    void bringToFrontUndoesAMinimise()
     {
         auto form = makeForm();
         form->StartUp();
-        form->channelNamesWritten();
-        form->showChannelNameEditor();
-        auto *editor = dynamic_cast<ListeningStandIn *>(form->channelNameEditor());
-        QVERIFY(editor);
-        form->channelNamesWritten();
-        QCOMPARE(editor->taken, 1);
+        form->showMinimized();
+        QVERIFY(form->isMinimized());
+        form->bringToFront();
+        QVERIFY(!form->isMinimized());
+        QVERIFY(form->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
 
     void eachWindowExistsOnceAndIsCreatedAnewAfterClosing()

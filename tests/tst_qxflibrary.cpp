@@ -62,8 +62,9 @@ private slots:
 
         // The table written beside the profiles: the built-in names untouched, the added
         // names in the entries from 59 on.
-        ChannelNameTable written;
-        QVERIFY(ReadChannelNameTable(out.path(), written));
+        ChannelNameFiles files;
+        QVERIFY(ReadChannelNameFiles(out.path(), files));
+        const ChannelNameTable &written = files.table;
         QCOMPARE(written, conversion.names);
         QVERIFY(std::equal(start.entries.cbegin(), start.entries.cbegin() + BuiltInNameCount,
                            written.entries.cbegin()));

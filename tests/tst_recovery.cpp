@@ -75,6 +75,7 @@ Window *shown(Window *window)
     return window;
 }
 
+// A row renamed from an entry never set.
 ChangedNameRow nameRow(int entry, const char *name)
 {
     ChangedNameRow row;
@@ -82,6 +83,7 @@ ChangedNameRow nameRow(int entry, const char *name)
     row.value.entryIndex = quint8(entry);
     row.value.nameId = quint8(entry);
     row.value.name.assign(name);
+    row.replaced = ChannelNameEntry{};
     return row;
 }
 
@@ -281,6 +283,51 @@ private slots:
         prompts.answers << PromptAnswer::Cancel;
         delete open();
         QCOMPARE(prompts.calls.size(), restore ? 2 : 1);
+    }
+
+    // Restored rows are unsaved edits of what they replaced: a row the files have changed
+    // since is asked about at Save. A file of the first layout, which does not say what its
+    // rows replaced, counts them as edits of the files as the window reads them.
+    void restoredRowsAreEditsOfWhatTheyReplaced_data()
+    {
+        QTest::addColumn<bool>("firstLayout");
+        QTest::newRow("the names replaced kept") << false;
+        QTest::newRow("a file of the first layout") << true;
+    }
+    void restoredRowsAreEditsOfWhatTheyReplaced()
+    {
+        QFETCH(bool, firstLayout);
+        ScriptedPrompts prompts;
+        const QByteArray firstFile = QByteArray("Zelvar71 unsaved channel names\n") + testsupport::hex("01 00 3b 3b 3b")
+            + "Haze    ";
+        if (firstLayout) {
+            QVERIFY(QDir().mkpath(kept("")));
+            QVERIFY(testsupport::writeAll(keptNames(), firstFile));
+        } else {
+            EditChName *names = shown(new EditChName(nullptr, prompts));
+            typeChannelName(names, 60, QStringLiteral("Haze"));
+            names->close();
+            delete names;
+            QCOMPARE(keptRows(), QVector<ChangedNameRow>{nameRow(59, "Haze")});
+        }
+        // Meanwhile an import of another copy takes the row.
+        ChannelNameTable outside;
+        outside.LoadDefaultNames();
+        outside.setName(59, QStringLiteral("Fog"));
+        QVERIFY(SaveChannelNames(bin(), outside));
+
+        prompts.answers << PromptAnswer::Ok << PromptAnswer::Ok;
+        EditChName *names = shown(new EditChName(nullptr, prompts));
+        QCOMPARE(nameCell(names, 60), QStringLiteral("Haze"));
+        QTest::mouseClick(names->findChild<QPushButton *>(QStringLiteral("ChSave")), Qt::LeftButton);
+        QCOMPARE(prompts.calls.size(), firstLayout ? 1 : 2);
+        if (!firstLayout)
+            QCOMPARE(prompts.last().text,
+                     QStringLiteral("Entry 59 is now \"Fog\" in the channel-name files; keep your \"Haze\"?"));
+        QCOMPARE(readAll(joinFolderPath(bin(), channelNameSetFileName())).mid(590, 10),
+                 testsupport::hex("3b 3b") + "Haze    ");
+        QVERIFY(!QFile::exists(keptNames()));
+        delete names;
     }
 
     void savingOrStartingAnewKeepsNothing_data()

@@ -2,6 +2,7 @@
 // from every caller, the two ways out, and one run across the windows from a profile to the
 // bytes the controller receives.
 #include "channames/channelnamefiles.h"
+#include "channames/channelnamestore.h"
 #include "channames/editchname.h"
 #include "common/programfolder.h"
 #include "common/userfolders.h"
@@ -145,7 +146,9 @@ private slots:
         QCOMPARE(child<QComboBox>(program.editor(), "Combo10")->count(), BuiltInNameCount);
     }
 
-    void theChannelNameEditorReadsItsFileOncePerOpening()
+    // Shown again, the channel-name editor is the same window; it follows the files all the
+    // while it is open.
+    void theChannelNameEditorIsOpenedOnce()
     {
         Program program;
         program.menu("numChname");
@@ -162,8 +165,8 @@ private slots:
         program.frame(first)->move(30, 40);
         program.menu("numChname");
         QCOMPARE(program.names(), first);
-        QCOMPARE(grid->item(59, 1)->text(), QString()); // not read again
         QCOMPARE(program.frame(first)->pos(), QPoint(0, 0));
+        QTRY_COMPARE_WITH_TIMEOUT(grid->item(59, 1)->text(), QStringLiteral("Laser"), 1000);
 
         QTest::mouseClick(child<QPushButton>(first, "Command1"), Qt::LeftButton); // Exit
         QTRY_VERIFY(!program.names());
@@ -210,6 +213,53 @@ private slots:
         QCOMPARE(choices->count(), BuiltInNameCount + 1);
         QCOMPARE(choices->itemText(BuiltInNameCount), QStringLiteral("Laser"));
         QCOMPARE(choices->itemData(BuiltInNameCount).toInt(), BuiltInNameCount);
+    }
+
+    // Names another program adds while both editors are open (zelvar71-cli import writes
+    // the files): the channel-name editor shows them in the rows the user has not changed
+    // and its Save keeps them; the fixture editor's chooser and its rows show them without
+    // being opened again.
+    void namesAddedFromOutsideReachEveryWindow()
+    {
+        Program program;
+        Zelva71 *editor = program.editor();
+        // A channel whose name the files do not hold yet shows blanks.
+        QTableWidget *channels = child<QTableWidget>(editor, "MSFlexGrid1");
+        clickCell(channels, 0, 1);
+        choose(child<QComboBox>(editor, "Combo10"), QStringLiteral("Dimmer"));
+        clickCell(channels, 1, 1);
+        choose(child<QComboBox>(editor, "Combo10"), QStringLiteral("Pan"));
+        clickCell(channels, 0, 0);
+
+        program.menu("numChname");
+        EditChName *names = program.names();
+        QTableWidget *grid = child<QTableWidget>(names, "ChMSFlexGrid");
+        clickCell(grid, 61, 1);
+        QTest::keyClicks(child<QLineEdit>(names, "ChTextEdit"), QStringLiteral("Mine"));
+        clickCell(grid, 62, 1);
+
+        ChannelNameTable outside = ChannelNameStore::live().names();
+        outside.setName(59, QStringLiteral("UV"));
+        outside.setName(60, QStringLiteral("Dim Spd"));
+        QVERIFY(SaveChannelNames(program.folder.path(), outside));
+        QTRY_COMPARE_WITH_TIMEOUT(grid->item(59, 1)->text(), QStringLiteral("UV"), 1000);
+        QCOMPARE(grid->item(60, 1)->text(), QStringLiteral("Dim Spd"));
+        QCOMPARE(grid->item(61, 1)->text(), QStringLiteral("Mine"));
+
+        auto *chooser = child<QComboBox>(editor, "Combo10");
+        QCOMPARE(chooser->count(), BuiltInNameCount + 2);
+        QCOMPARE(chooser->itemText(BuiltInNameCount), QStringLiteral("UV"));
+        QCOMPARE(chooser->itemData(BuiltInNameCount + 1).toInt(), 60);
+        QCOMPARE(child<QComboBox>(editor, "Combo9")->itemText(1), QStringLiteral("Chan 2 - Pan"));
+
+        QTest::mouseClick(child<QPushButton>(names, "ChSave"), Qt::LeftButton);
+        const QByteArray set = testsupport::readAll(program.path(QStringLiteral("ChNameSet.fix")));
+        QCOMPARE(set.mid(590, 30), testsupport::hex("3b 3b") + "UV      " + testsupport::hex("3c 3c") + "Dim Spd "
+                                       + testsupport::hex("3d 3d") + "Mine    ");
+        QCOMPARE(testsupport::readAll(program.path(QStringLiteral("ChNameDown.fix"))).mid(59 * 8, 24),
+                 QByteArray("UV      Dim Spd Mine    "));
+        QTRY_COMPARE(chooser->count(), BuiltInNameCount + 3);
+        QCOMPARE(program.prompts.calls.size(), 0);
     }
 
     void showFromEveryCaller()

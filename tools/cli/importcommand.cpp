@@ -3,7 +3,7 @@
 // of the libraries whose channels match a fixture's DMX chart.
 #include "commands.h"
 
-#include "channames/channelnamefiles.h"
+#include "channames/channelnamestore.h"
 #include "common/labels.h"
 #include "fixture/zfffile.h"
 #include "fixtureimport/channelindex.h"
@@ -75,13 +75,14 @@ int importAll(const QString &folder, const QString &target, const QString &names
         err << "zelvar71-cli: " << folder << " is not a folder\n";
         return ExitFailure;
     }
-    ChannelNameTable names;
+    ChannelNameFiles start;
     if (namesFolder.isEmpty()) {
-        names.LoadDefaultNames();
-    } else if (Outcome read = ReadChannelNameTable(namesFolder, names); !read) {
+        start.table.LoadDefaultNames();
+    } else if (Outcome read = ReadChannelNameFiles(namesFolder, start); !read) {
         err << "zelvar71-cli: " << read.reason() << "\n";
         return ExitFailure;
     }
+    const ChannelNameTable &names = start.table;
     // On a terminal one line tells how far the run is; nothing otherwise.
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     ImportLibraryProgress progress;
@@ -118,27 +119,35 @@ int importMode(const ImportDefinition &definition, const QString &modeName, QStr
         listModes(definition, err);
         return ExitFailure;
     }
-    ChannelNameTable names;
-    if (Outcome read = ReadChannelNameTable(namesFolder, names); !read) {
-        err << "zelvar71-cli: " << read.reason() << "\n";
-        return ExitFailure;
-    }
+    if (target.right(4).toLower() != QLatin1String(".zff"))
+        target += QStringLiteral(".zff");
+    // Named against the files as they are just before the write, and written with the
+    // names it adds, all or nothing: a profile never refers to names its table lacks, and
+    // names never wait for a profile that could not be written.
     ImportedFixture fixture;
-    if (Outcome converted = definition.convert(mode, names, fixture); !converted) {
+    bool planned = false;
+    Outcome converted = Outcome::success();
+    const Outcome written = ChannelNameStore::forFolder(namesFolder).update(
+        [&](const ChannelNameTable &, NameFilesUpdate &update) {
+            planned = true;
+            converted = definition.convert(mode, update.table, fixture);
+            if (!converted)
+                return converted;
+            PrepareForSave(fixture.profile);
+            QByteArray bytes;
+            if (Outcome encoded = EncodeProfile(fixture.profile, bytes); !encoded)
+                return encoded;
+            update.alongside.append(FileReplacement{target, bytes});
+            return Outcome::success();
+        });
+    if (planned && !converted) {
         err << "zelvar71-cli: mode \"" << modeName << "\" cannot be imported: " << converted.reason() << "\n";
         return ExitFailure;
     }
-    if (target.right(4).toLower() != QLatin1String(".zff"))
-        target += QStringLiteral(".zff");
-    // The names first: a profile must never refer to names its table does not hold.
-    if (Outcome saved = WriteImportedNames(namesFolder, names, fixture); !saved) {
-        err << "zelvar71-cli: the channel names could not be saved, so the profile is not written: "
-            << saved.reason() << "\n";
-        return ExitFailure;
-    }
-    PrepareForSave(fixture.profile);
-    if (Outcome written = WriteProfile(fixture.profile, target); !written) {
+    if (!written) {
         err << "zelvar71-cli: " << written.reason() << "\n";
+        if (planned)
+            err << "zelvar71-cli: neither the profile nor the channel names it needs were written\n";
         return ExitFailure;
     }
     out << "wrote " << target << ": \"" << withoutTrailingBlanks(fixture.profile.setup.fixtureName.text()) << "\", "
@@ -172,11 +181,12 @@ constexpr int ExitNoMatch = 3;
 int findByChannels(const QStringList &chart, int maxDistance, const QString &namesFolder, QTextStream &out,
                    QTextStream &err)
 {
-    ChannelNameTable names;
-    if (Outcome read = ReadChannelNameTable(namesFolder, names); !read) {
+    ChannelNameFiles files;
+    if (Outcome read = ReadChannelNameFiles(namesFolder, files); !read) {
         err << "zelvar71-cli: " << read.reason() << "\n";
         return ExitFailure;
     }
+    const ChannelNameTable &names = files.table;
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     ChannelIndexProgress progress;
     if (terminal) {

@@ -22,8 +22,9 @@ struct Command
 
 const Command Commands[] = {
     {"zff show", "zff show FILE", "print a fixture profile (.zff) as JSON", ZffShowUsage, zffShow},
-    {"names init", "names init [DIR]",
-     "write the default ChNameSet.fix and ChNameDown.fix into DIR (the programs' channel-name folder)",
+    {"names init", "names init [DIR] [--force]",
+     "write the default ChNameSet.fix and ChNameDown.fix into DIR (the programs' channel-name folder), unless "
+     "they hold other names",
      NamesInitUsage, namesInit},
     {"names path", "names path", "print the folder where the programs keep the channel-name files", NamesPathUsage,
      namesPath},

@@ -106,9 +106,12 @@ int extract(const QString &path, const QString &folder, QTextStream &out, QTextS
     }
     const QStringList before = QDir(folder).entryList({QStringLiteral("*.zff")}, QDir::Files);
     QStringList written;
-    const Outcome extracted = ExtractDownloadSet(set, folder, written);
+    QStringList notes;
+    const Outcome extracted = ExtractDownloadSet(set, folder, written, notes);
     for (const QString &file : written)
         out << "wrote " << file << "\n";
+    for (const QString &note : std::as_const(notes))
+        out << "note: " << note << "\n";
     if (!extracted) {
         err << "zelvar71-cli: " << extracted.reason() << "\n";
         return ExitFailure;
