@@ -168,16 +168,19 @@ private slots:
     void findsEveryModeByItsImportedNames_data()
     {
         QTest::addColumn<int>("free");
-        QTest::newRow("no free entry") << 0;
-        QTest::newRow("1 free") << 1;
-        QTest::newRow("15 free") << 15;
-        QTest::newRow("16 free") << 16;
-        QTest::newRow("all free") << ChannelNameCount - BuiltInNameCount;
+        QTest::addColumn<int>("held"); // of the free entries, the last ones an editor holds
+        QTest::newRow("no free entry") << 0 << 0;
+        QTest::newRow("1 free") << 1 << 0;
+        QTest::newRow("15 free") << 15 << 0;
+        QTest::newRow("16 free") << 16 << 0;
+        QTest::newRow("16 free, 15 of them held") << 16 << 15;
+        QTest::newRow("all free") << ChannelNameCount - BuiltInNameCount << 0;
     }
     void findsEveryModeByItsImportedNames()
     {
         QFETCH(int, free);
-        const QString library = writeLibrary(QStringLiteral("all-%1").arg(free));
+        QFETCH(int, held);
+        const QString library = writeLibrary(QStringLiteral("all-%1-%2").arg(free).arg(held));
         ChannelIndex index;
         QCOMPARE(index.refresh(librariesIn(library)), 6);
         QCOMPARE(index.unreadableCount(), 1);
@@ -185,6 +188,8 @@ private slots:
         // A name the table holds in other letters is found there, and takes no room.
         if (free < 16)
             names.setName(ChannelNameCount - free - 1, QStringLiteral("RED 2"));
+        for (int i = ChannelNameCount - held; i < ChannelNameCount; ++i)
+            names.held.set(size_t(i));
         int modes = 0;
         for (const IndexedFile &file : index.files()) {
             std::unique_ptr<ImportDefinition> definition;
