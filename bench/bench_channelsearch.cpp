@@ -108,7 +108,8 @@ int main(int argc, char *argv[])
         out << "chart \"" << chart.join(QStringLiteral(", ")) << "\": matches within 0, 1, 2, 3: "
             << counts.join(QStringLiteral(", ")) << "\n";
         for (int k : {0, 2, 3}) {
-            const QByteArray what = QStringLiteral("  search, %1 channels, distance %2").arg(chart.size()).arg(k).toUtf8();
+            const QByteArray what =
+                QStringLiteral("  search, %1 channels, distance %2").arg(chart.size()).arg(k).toUtf8();
             measure(out, what.constData(), 20, [&] { index.find(chart, k, roomy); });
         }
         // A full table: the modes that lack names are named again, once per table (in an
@@ -121,8 +122,7 @@ int main(int argc, char *argv[])
                    .arg(chart.size())
                    .arg(seconds(timer) * 1000, 0, 'f', 1)
                    .arg(matches);
-        const QByteArray what = QStringLiteral("  the same again").toUtf8();
-        measure(out, what.constData(), 5, [&] { fresh.find(chart, 2, full); });
+        measure(out, "  the same again", 5, [&] { fresh.find(chart, 2, full); });
     }
     return 0;
 }

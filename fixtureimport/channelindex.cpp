@@ -470,7 +470,8 @@ void UpdateChannelIndex(ChannelIndex &index, const QVector<ImportLibrary> &libra
         if (read) {
             read = ChannelIndex::decode(bytes, index);
             if (!read)
-                read = Outcome::failure(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(cacheFile), read.reason()));
+                read = Outcome::failure(
+                    QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(cacheFile), read.reason()));
         }
         update.fromCache = read.ok();
         if (!read) {
@@ -491,7 +492,8 @@ void UpdateChannelIndex(ChannelIndex &index, const QVector<ImportLibrary> &libra
     if (!written) {
         const QString problem = QStringLiteral("The channel index could not be kept in %1: %2")
                                     .arg(QDir::toNativeSeparators(cacheFile), written.reason());
-        update.cacheProblem = update.cacheProblem.isEmpty() ? problem : update.cacheProblem + QLatin1Char('\n') + problem;
+        update.cacheProblem =
+            update.cacheProblem.isEmpty() ? problem : update.cacheProblem + QLatin1Char('\n') + problem;
     }
 }
 

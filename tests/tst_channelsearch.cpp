@@ -140,7 +140,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("same, case and blanks aside") << QStringList{"red", " Green "} << QStringList{"Red", "GREEN"}
                                                      << QString();
-        QTest::newRow("nothing typed") << QStringList() << QStringList{"Dimmer"} << QStringLiteral("Chan 1 Dimmer extra");
+        QTest::newRow("nothing typed") << QStringList() << QStringList{"Dimmer"}
+                                       << QStringLiteral("Chan 1 Dimmer extra");
         QTest::newRow("no channel") << QStringList{"Dimmer"} << QStringList() << QStringLiteral("Dimmer missing");
         QTest::newRow("replaced") << QStringList{"Dimmer", "Strobe", "Mode"} << QStringList{"Dimmer", "Shutter", "Mode"}
                                   << QStringLiteral("Chan 2 Shutter for Strobe");

@@ -429,7 +429,8 @@ private slots:
                    + QStringLiteral("Red missing; Green missing; Chan 1 Dimmer for Blue\n")
                    + QStringLiteral("3\tGDTF\tLIB/Gamma/Acme@Spot_300.gdtf\tVirtual\tRed missing; Green missing; "
                                     "Chan 1 Pan for Blue\n")
-                   + QStringLiteral("3\t") + bar + QStringLiteral("6 Channel\tChan 4 Red 2 extra; Chan 5 Green 2 extra; Chan 6 Blue 2 extra\n")
+                   + QStringLiteral("3\t") + bar
+                   + QStringLiteral("6 Channel\tChan 4 Red 2 extra; Chan 5 Green 2 extra; Chan 6 Blue 2 extra\n")
             << QString();
         QTest::newRow("a channel replaced, one missing")
             << QStringList{"--find", "Red,Amber,Blue,Green 2", "--max-distance", "2"} << 0
