@@ -476,6 +476,22 @@ private slots:
         QVERIFY(exitCode == 2 || QFileInfo::exists(path(QStringLiteral("cache/Zelvar71/channel-index"))));
     }
 
+    // Libraries without a definition: no match, and stderr says where it looked.
+    void findsInEmptyLibraries()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("empty-gdtf")));
+        qputenv("ZELVAR71_QLCPLUS_FIXTURES", "/nonexistent/qlcplus");
+        qputenv("ZELVAR71_GDTF_FIXTURES", QFile::encodeName(path(QStringLiteral("empty-gdtf"))));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(path(QStringLiteral("cache-empty"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data-empty"))));
+        const Run r = cli({QStringLiteral("--find"), QStringLiteral("Dimmer"), QStringLiteral("--names"), m_dir.path()});
+        QCOMPARE(r.exitCode, 3);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(r.err, QStringLiteral("zelvar71-cli: no fixture definition to search: No QLC+ fixture library is "
+                                       "installed (Debian package qlcplus-data); GDTF: %1, %2\n")
+                            .arg(path(QStringLiteral("data-empty/Zelvar71/gdtf")), path(QStringLiteral("empty-gdtf"))));
+    }
+
     void folderUsage()
     {
         QCOMPARE(cli({QStringLiteral("--all"), path(QStringLiteral("library"))}).exitCode, 2);

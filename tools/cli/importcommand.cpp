@@ -199,11 +199,28 @@ int findByChannels(const QStringList &chart, int maxDistance, const QString &nam
     }
     ChannelIndex index;
     ChannelIndexUpdate update;
-    UpdateChannelIndex(index, ImportLibraries(kinds()), channelIndexCacheFile(), update, progress);
+    const QVector<ImportLibrary> libraries = ImportLibraries(kinds());
+    UpdateChannelIndex(index, libraries, channelIndexCacheFile(), update, progress);
     if (terminal && update.read > 0)
         err << "\n";
     if (!update.cacheProblem.isEmpty())
         err << "zelvar71-cli: warning: " << update.cacheProblem << "\n";
+    if (index.files().isEmpty()) {
+        // Nothing to match is not a match, but the user should know why.
+        QStringList where;
+        for (const ImportLibrary &library : libraries) {
+            QStringList folders;
+            for (const QString &folder : library.folders)
+                folders << QDir::toNativeSeparators(folder);
+            QString none = library.kind->noLibraryText();
+            if (none.endsWith(QLatin1Char('.')))
+                none.chop(1);
+            where << (folders.isEmpty() ? none
+                                        : QStringLiteral("%1: %2").arg(library.kind->name(),
+                                                                       folders.join(QStringLiteral(", "))));
+        }
+        err << "zelvar71-cli: no fixture definition to search: " << where.join(QStringLiteral("; ")) << "\n";
+    }
     const QVector<ChannelMatch> matches = index.find(chart, maxDistance, names);
     for (const ChannelMatch &m : matches)
         out << m.distance << '\t' << m.kind << '\t' << QDir::toNativeSeparators(m.path) << '\t' << m.modeName << '\t'
