@@ -24,6 +24,9 @@ struct ImportLibrary
     QStringList folders;
 };
 
+// Each kind with the folders of its library (ImportKind::libraryFolders).
+QVector<ImportLibrary> ImportLibraries(const ImportKinds &kinds);
+
 // The definition files of `kinds` under `folder` (subfolders included), sorted by path.
 QStringList ImportDefinitionFiles(const QString &folder, const ImportKinds &kinds);
 

@@ -40,6 +40,9 @@ public:
     // The names the mode's channels would get from `names`, without steps and without
     // changing anything; empty for a mode the profile cannot hold.
     virtual QStringList channelNames(int mode, const ChannelNameTable &names) const = 0;
+    // How the mode's channels ask to be named (what NameImportedChannels takes), for naming
+    // them later against any table; empty for a mode the profile cannot hold.
+    virtual QVector<ChannelToName> channelsToName(int mode) const = 0;
 };
 
 // A definition as a library lists it: its names and where it lies.

@@ -685,11 +685,17 @@ Outcome ConvertGdtfMode(const GdtfDescription &d, int mode, ChannelNameTable &na
 
 QStringList GdtfChannelNames(const GdtfDescription &d, int mode, const ChannelNameTable &names)
 {
+    const QVector<ChannelToName> wanted = GdtfChannelsToName(d, mode);
+    return wanted.isEmpty() ? QStringList() : ImportedChannelNames(wanted, names);
+}
+
+QVector<ChannelToName> GdtfChannelsToName(const GdtfDescription &d, int mode)
+{
     const ImportModeFit fit = CheckGdtfMode(d, mode);
     if (!fit.fits())
-        return QStringList();
+        return {};
     QStringList ignored;
-    return ImportedChannelNames(wantedNames(planChannels(d, d.modes.at(mode), fit.channelCount, ignored)), names);
+    return wantedNames(planChannels(d, d.modes.at(mode), fit.channelCount, ignored));
 }
 
 QStringList GdtfModeNames(const GdtfDescription &d)

@@ -44,6 +44,8 @@ Outcome ConvertGdtfMode(const GdtfDescription &description, int mode, ChannelNam
 // The names the channels of mode `mode` get from `names`, which is left as it is; empty
 // for a mode CheckGdtfMode refuses.
 QStringList GdtfChannelNames(const GdtfDescription &description, int mode, const ChannelNameTable &names);
+// How those channels ask to be named; empty for a mode CheckGdtfMode refuses.
+QVector<ChannelToName> GdtfChannelsToName(const GdtfDescription &description, int mode);
 
 // The fixture names of the modes (ImportedFixtureNames of the short name, else the name,
 // and the modes' names), and the profile's file name of a mode.

@@ -60,6 +60,7 @@ public:
     {
         return GdtfChannelNames(m_d, mode, names);
     }
+    QVector<ChannelToName> channelsToName(int mode) const override { return GdtfChannelsToName(m_d, mode); }
 
 private:
     GdtfDescription m_d;

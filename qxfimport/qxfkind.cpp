@@ -57,6 +57,7 @@ public:
     {
         return QxfChannelNames(m_d, mode, names);
     }
+    QVector<ChannelToName> channelsToName(int mode) const override { return QxfChannelsToName(m_d, mode); }
 
 private:
     QxfDefinition m_d;

@@ -1,7 +1,8 @@
 // zelvar71-cli import run as a user runs it: the mode listing, one mode written as a
 // profile naming its channels from the table in --names, which grows, a folder of QLC+
 // definitions and GDTF fixture types converted with its table, report and summary,
-// progress on a terminal only, refusals and exit statuses.
+// progress on a terminal only, the library modes found by their channels, refusals and
+// exit statuses.
 #include "clirun.h"
 #include "gdtfsamples.h"
 #include "pseudoterminal.h"
@@ -406,6 +407,89 @@ private slots:
         QVERIFY2(shown.startsWith("\rimporting: 0 of 7 definitions\rimporting: 1 of 7 definitions"), shown.constData());
         QVERIFY2(shown.contains("\rimporting: 7 of 7 definitions\n"), shown.constData());
         QCOMPARE(shown.count('\n'), 3);
+    }
+
+    // --find over the libraries the environment names: one line per mode, nearest first.
+    void findsByChannels_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out"); // "LIB" stands for the library folder
+        QTest::addColumn<QString>("firstError");
+        const QString bar = QStringLiteral("QLC+\tLIB/Beta/Beta-LED-Bar.qxf\t");
+        const QString dimmer = QStringLiteral("QLC+\tLIB/Acme/Acme-Dimmer-Pack.qxf\t1 Channel\t");
+        QTest::newRow("exact") << QStringList{"--find", "Red,Green,Blue"} << 0
+                               << QStringLiteral("0\t") + bar + QStringLiteral("3 Channel\t\n") << QString();
+        QTest::newRow("case and blanks aside") << QStringList{"--find", " red , GREEN,blue "} << 0
+                                               << QStringLiteral("0\t") + bar + QStringLiteral("3 Channel\t\n")
+                                               << QString();
+        QTest::newRow("distance 3")
+            << QStringList{"--find", "Red,Green,Blue", "--max-distance", "3"} << 0
+            << QStringLiteral("0\t") + bar + QStringLiteral("3 Channel\t\n") + QStringLiteral("3\t") + dimmer
+                   + QStringLiteral("Red missing; Green missing; Chan 1 Dimmer for Blue\n")
+                   + QStringLiteral("3\tGDTF\tLIB/Gamma/Acme@Spot_300.gdtf\tVirtual\tRed missing; Green missing; "
+                                    "Chan 1 Pan for Blue\n")
+                   + QStringLiteral("3\t") + bar
+                   + QStringLiteral("6 Channel\tChan 4 Red 2 extra; Chan 5 Green 2 extra; Chan 6 Blue 2 extra\n")
+            << QString();
+        QTest::newRow("a channel replaced, one missing")
+            << QStringList{"--find", "Red,Amber,Blue,Green 2", "--max-distance", "2"} << 0
+            << QStringLiteral("2\t") + bar + QStringLiteral("3 Channel\tChan 2 Green for Amber; Green 2 missing\n")
+            << QString();
+        QTest::newRow("distance 0, none") << QStringList{"--find", "Red,Green", "--max-distance", "0"} << 3 << QString()
+                                          << QString();
+        QTest::newRow("distance 4") << QStringList{"--find", "Red", "--max-distance", "4"} << 2 << QString()
+                                    << QStringLiteral("zelvar71-cli: --max-distance takes 0 to 3, not 4\n");
+        QTest::newRow("distance no number") << QStringList{"--find", "Red", "--max-distance", "two"} << 2 << QString()
+                                            << QStringLiteral("zelvar71-cli: --max-distance takes 0 to 3, not two\n");
+        QTest::newRow("empty name") << QStringList{"--find", "Red,,Blue"} << 2 << QString()
+                                    << QStringLiteral("zelvar71-cli: --find takes the chart's channel names parted by "
+                                                      "commas, none of them empty, not \"Red,,Blue\"\n");
+        QTest::newRow("no chart") << QStringList{"--find"} << 2 << QString()
+                                  << QStringLiteral("zelvar71-cli: --find needs a value\n");
+        QTest::newRow("with a file") << QStringList{"--find", "Red", "x.qxf"} << 2 << QString()
+                                     << QStringLiteral("zelvar71-cli: --find searches the libraries; it takes no "
+                                                       "file, --all, --mode or -o\n");
+        QTest::newRow("distance alone") << QStringList{"x.qxf", "--max-distance", "1"} << 2 << QString()
+                                        << QStringLiteral("zelvar71-cli: --max-distance goes with --find\n");
+    }
+    void findsByChannels()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, firstError);
+        const QString library = path(QStringLiteral("library"));
+        qputenv("ZELVAR71_QLCPLUS_FIXTURES", QFile::encodeName(library));
+        qputenv("ZELVAR71_GDTF_FIXTURES", QFile::encodeName(path(QStringLiteral("library/Gamma"))));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(path(QStringLiteral("cache"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("names-find")));
+        const Run r = cli(QStringList{QStringLiteral("--names"), path(QStringLiteral("names-find"))} + args);
+        QCOMPARE(r.exitCode, exitCode);
+        QCOMPARE(r.out, QString(out).replace(QStringLiteral("LIB"), library));
+        if (firstError.isEmpty())
+            QCOMPARE(r.err, QString());
+        else
+            QVERIFY2(r.err.startsWith(firstError), qPrintable(r.err));
+        // Every search after the first reads the cache the first one left.
+        QVERIFY(exitCode == 2 || QFileInfo::exists(path(QStringLiteral("cache/Zelvar71/channel-index"))));
+    }
+
+    // Libraries without a definition: no match, and stderr says where it looked.
+    void findsInEmptyLibraries()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("empty-gdtf")));
+        qputenv("ZELVAR71_QLCPLUS_FIXTURES", "/nonexistent/qlcplus");
+        qputenv("ZELVAR71_GDTF_FIXTURES", QFile::encodeName(path(QStringLiteral("empty-gdtf"))));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(path(QStringLiteral("cache-empty"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data-empty"))));
+        const Run r = cli({QStringLiteral("--find"), QStringLiteral("Dimmer"), QStringLiteral("--names"), m_dir.path()});
+        QCOMPARE(r.exitCode, 3);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(r.err, QStringLiteral("zelvar71-cli: no fixture definition to search: No QLC+ fixture library is "
+                                       "installed (Debian package qlcplus-data); GDTF: %1, %2\n")
+                            .arg(path(QStringLiteral("data-empty/Zelvar71/gdtf")), path(QStringLiteral("empty-gdtf"))));
     }
 
     void folderUsage()

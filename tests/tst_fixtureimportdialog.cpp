@@ -2,7 +2,7 @@
 // and the GDTF folders listed together with one search, the modes with the ones a profile
 // cannot hold greyed, the preview with the names it adds to the channel-name table, the
 // editor filled as Open fills it, unsaved until the user saves, and the name files written
-// with its new choices.
+// with its new choices; "Find by channels" typed with completion or taken from the editor.
 #include "gdtfsamples.h"
 #include "qxfsamples.h"
 #include "zelva71driver.h"
@@ -16,7 +16,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTreeWidget>
 
 using namespace zelvar;
@@ -143,11 +147,13 @@ private slots:
     {
         qputenv("ZELVAR71_QLCPLUS_FIXTURES", m_library.toLocal8Bit());
         qputenv("ZELVAR71_GDTF_FIXTURES", m_gdtf.toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("cache"))));
     }
     void cleanupTestCase()
     {
         qunsetenv("ZELVAR71_QLCPLUS_FIXTURES");
         qunsetenv("ZELVAR71_GDTF_FIXTURES");
+        qunsetenv("XDG_CACHE_HOME");
     }
 
     void listsAndSearches()
@@ -413,6 +419,73 @@ private slots:
                                 "0 GDTF fixtures in %1\nAny .qxf or .gdtf file opens with Other File...")
                      .arg(QDir::toNativeSeparators(e.path(QStringLiteral("data/tst_fixtureimportdialog/gdtf")))));
         QCOMPARE(part<QTreeWidget>(dialog, "fixtureTree")->topLevelItemCount(), 0);
+    }
+
+    // "Find by channels": a chart typed with completion, the modes near it by distance, one
+    // chosen and imported; the next time the editor's channels are the chart.
+    void findsByChannels()
+    {
+        Editor e(builtInNames());
+        FixtureImportDialog *dialog = openImport(e);
+        auto *tabs = part<QTabWidget>(dialog, "sourceTabs");
+        QCOMPARE(tabs->tabText(1), QStringLiteral("Find by channels"));
+        QSignalSpy ready(dialog, &FixtureImportDialog::indexReady);
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+        QVERIFY(ready.wait(30000));
+        auto *status = part<QLabel>(dialog, "findStatusLabel");
+        QCOMPARE(status->text(), QStringLiteral("7 modes in 8 files (2 could not be read) to search"));
+
+        // Each name completes from the channel-name table; Enter takes the first.
+        auto *chart = part<QLineEdit>(dialog, "chartBox");
+        QVERIFY(chart->hasFocus());
+        QTest::keyClicks(chart, QStringLiteral("Red, gr"));
+        auto *completer = part<QCompleter>(dialog, "chartCompleter");
+        QVERIFY(completer->popup()->isVisible());
+        QCOMPARE(completer->currentCompletion(), QStringLiteral("Green"));
+        QTest::keyClick(completer->popup(), Qt::Key_Return);
+        QCOMPARE(chart->text(), QStringLiteral("Red, Green"));
+        QTest::keyClicks(chart, QStringLiteral(", Blue"));
+
+        auto *matches = part<QTreeWidget>(dialog, "matchList");
+        QCOMPARE(matches->topLevelItemCount(), 2);
+        QCOMPARE(matches->topLevelItem(0)->text(0), QStringLiteral("Same channels: 1 mode"));
+        QCOMPARE(texts(matches->topLevelItem(0)->child(0), 4), (QStringList{"Beta LED Bar 2", "3 Channel", "QLC+", ""}));
+        QCOMPARE(matches->topLevelItem(1)->text(0), QStringLiteral("One channel differs: 1 mode"));
+        QTreeWidgetItem *par = matches->topLevelItem(1)->child(0);
+        QCOMPARE(texts(par, 4), (QStringList{"Beta Lighting Par_18", "4 Channel", "GDTF", "Chan 4 White extra"}));
+        QCOMPARE(status->text(),
+                 QStringLiteral("3 channels: 2 modes within 2 channels; 7 modes in 8 files (2 could not be read)."));
+
+        // Enter in the chart goes to the first match and imports nothing.
+        QTest::keyClick(chart, Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(matches->currentItem(), matches->topLevelItem(0)->child(0));
+        QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(), QStringLiteral("Beta LED Bar 2 (LED Bar (Pixels))"));
+
+        // The chosen match shows its mode as the library does, and imports as usual.
+        clickItem(matches, par);
+        QCOMPARE(part<QLabel>(dialog, "fixtureLabel")->text(), QStringLiteral("Beta Lighting Par_18 (LED Par 18)"));
+        QCOMPARE(part<QTreeWidget>(dialog, "modeList")->currentItem()->text(0), QStringLiteral("4 Channel"));
+        QCOMPARE(part<QLabel>(dialog, "matchDifferencesLabel")->text(),
+                 QStringLiteral("Differs from the chart: Chan 4 White extra"));
+        click(dialog, "importButton");
+        QVERIFY(QTest::qWaitForWindowActive(e.window));
+        QCOMPARE(e.combo("Combo1")->currentText(), QStringLiteral("4"));
+        QCOMPARE(e.rowTexts("MSFlexGrid1", 4), (QStringList{"Chan 4", "White", "Fade"}));
+
+        // The index of this run serves the next dialog at once; the editor's channels are
+        // the chart.
+        FixtureImportDialog *again = openImport(e);
+        QSignalSpy readyAgain(again, &FixtureImportDialog::indexReady);
+        part<QTabWidget>(again, "sourceTabs")->setCurrentIndex(1);
+        QVERIFY(readyAgain.wait(30000));
+        click(again, "takeFromEditorButton");
+        QCOMPARE(part<QLineEdit>(again, "chartBox")->text(), QStringLiteral("Red, Green, Blue, White"));
+        auto *found = part<QTreeWidget>(again, "matchList");
+        QCOMPARE(texts(found->topLevelItem(0)->child(0), 4),
+                 (QStringList{"Beta Lighting Par_18", "4 Channel", "GDTF", ""}));
+        QCOMPARE(texts(found->topLevelItem(1)->child(0), 4),
+                 (QStringList{"Beta LED Bar 2", "3 Channel", "QLC+", "White missing"}));
     }
 
     // A GDTF fixture type: its DMX modes with the ones a profile cannot hold greyed, the

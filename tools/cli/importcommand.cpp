@@ -1,16 +1,20 @@
 // zelvar71-cli import: fixture profiles (.zff) from QLC+ fixture definitions (.qxf) and
-// GDTF fixture types (.gdtf), one mode at a time or a whole library at once.
+// GDTF fixture types (.gdtf), one mode at a time or a whole library at once; and the modes
+// of the libraries whose channels match a fixture's DMX chart.
 #include "commands.h"
 
 #include "channames/channelnamestore.h"
 #include "common/labels.h"
 #include "fixture/zfffile.h"
+#include "fixtureimport/channelindex.h"
 #include "fixtureimport/importlibrary.h"
 #include "gdtfimport/gdtfkind.h"
 #include "qxfimport/qxfkind.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -19,7 +23,10 @@ namespace zelvar::cli {
 const char *const ImportUsage =
     "usage: zelvar71-cli import FILE                          list the modes (FILE.qxf or FILE.gdtf)\n"
     "       zelvar71-cli import FILE --mode NAME -o OUT.zff [--names DIR]\n"
-    "       zelvar71-cli import --all LIBDIR -o OUTDIR [--names DIR]   every .qxf and .gdtf under LIBDIR\n";
+    "       zelvar71-cli import --all LIBDIR -o OUTDIR [--names DIR]   every .qxf and .gdtf under LIBDIR\n"
+    "       zelvar71-cli import --find \"NAME,NAME,...\" [--max-distance N] [--names DIR]\n"
+    "            the library modes whose channels are within N (0 to 3, default 2) of the chart;\n"
+    "            exit 0 with matches, 3 without\n";
 
 namespace {
 
@@ -159,6 +166,68 @@ int importMode(const ImportDefinition &definition, const QString &modeName, QStr
     return 0;
 }
 
+// The chart of --find: names parted by commas, each trimmed; empty when one is empty.
+QStringList chartNames(const QString &text)
+{
+    QStringList names;
+    for (const QString &part : text.split(QLatin1Char(',')))
+        names << part.trimmed();
+    const bool anyEmpty = std::any_of(names.cbegin(), names.cend(), [](const QString &n) { return n.isEmpty(); });
+    return anyEmpty ? QStringList() : names;
+}
+
+constexpr int ExitNoMatch = 3;
+
+int findByChannels(const QStringList &chart, int maxDistance, const QString &namesFolder, QTextStream &out,
+                   QTextStream &err)
+{
+    ChannelNameFiles files;
+    if (Outcome read = ReadChannelNameFiles(namesFolder, files); !read) {
+        err << "zelvar71-cli: " << read.reason() << "\n";
+        return ExitFailure;
+    }
+    const ChannelNameTable &names = files.table;
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    ChannelIndexProgress progress;
+    if (terminal) {
+        progress = [&err](int done, int total) {
+            if (total == 0)
+                return; // nothing changed since the cache
+            err << "\rreading the libraries' channels: " << done << " of " << total << " files";
+            err.flush();
+        };
+    }
+    ChannelIndex index;
+    ChannelIndexUpdate update;
+    const QVector<ImportLibrary> libraries = ImportLibraries(kinds());
+    UpdateChannelIndex(index, libraries, channelIndexCacheFile(), update, progress);
+    if (terminal && update.read > 0)
+        err << "\n";
+    if (!update.cacheProblem.isEmpty())
+        err << "zelvar71-cli: warning: " << update.cacheProblem << "\n";
+    if (index.files().isEmpty()) {
+        // Nothing to match is not a match, but the user should know why.
+        QStringList where;
+        for (const ImportLibrary &library : libraries) {
+            QStringList folders;
+            for (const QString &folder : library.folders)
+                folders << QDir::toNativeSeparators(folder);
+            QString none = library.kind->noLibraryText();
+            if (none.endsWith(QLatin1Char('.')))
+                none.chop(1);
+            where << (folders.isEmpty() ? none
+                                        : QStringLiteral("%1: %2").arg(library.kind->name(),
+                                                                       folders.join(QStringLiteral(", "))));
+        }
+        err << "zelvar71-cli: no fixture definition to search: " << where.join(QStringLiteral("; ")) << "\n";
+    }
+    const QVector<ChannelMatch> matches = index.find(chart, maxDistance, names);
+    for (const ChannelMatch &m : matches)
+        out << m.distance << '\t' << m.kind << '\t' << QDir::toNativeSeparators(m.path) << '\t' << m.modeName << '\t'
+            << ChannelDifferencesText(m.differences) << '\n';
+    return matches.isEmpty() ? ExitNoMatch : 0;
+}
+
 } // namespace
 
 int importFixtures(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -167,12 +236,23 @@ int importFixtures(const QStringList &args, QTextStream &out, QTextStream &err)
     QString modeName;
     QString target;
     QString namesFolder;
+    QString chart;
+    QString distance;
     bool all = false;
     bool hasMode = false;
     bool hasNames = false;
+    bool find = false;
+    bool hasDistance = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
-        if (arg == QLatin1String("-o") || arg == QLatin1String("--mode") || arg == QLatin1String("--names")) {
+        if (arg == QLatin1String("--find") || arg == QLatin1String("--max-distance")) {
+            if (i + 1 >= args.size()) {
+                err << "zelvar71-cli: " << arg << " needs a value\n" << ImportUsage;
+                return ExitUsage;
+            }
+            (arg == QLatin1String("--find") ? chart : distance) = args.at(++i);
+            (arg == QLatin1String("--find") ? find : hasDistance) = true;
+        } else if (arg == QLatin1String("-o") || arg == QLatin1String("--mode") || arg == QLatin1String("--names")) {
             if (i + 1 >= args.size()) {
                 err << "zelvar71-cli: " << arg << " needs a value\n" << ImportUsage;
                 return ExitUsage;
@@ -199,6 +279,36 @@ int importFixtures(const QStringList &args, QTextStream &out, QTextStream &err)
                 << ImportUsage;
             return ExitUsage;
         }
+    }
+    if (find) {
+        if (!source.isEmpty() || all || hasMode || !target.isEmpty()) {
+            err << "zelvar71-cli: --find searches the libraries; it takes no file, --all, --mode or -o\n"
+                << ImportUsage;
+            return ExitUsage;
+        }
+        const QStringList names = chartNames(chart);
+        if (names.isEmpty()) {
+            err << "zelvar71-cli: --find takes the chart's channel names parted by commas, none of them empty, not \""
+                << chart << "\"\n"
+                << ImportUsage;
+            return ExitUsage;
+        }
+        bool number = true;
+        const int maxDistance = hasDistance ? distance.toInt(&number) : 2;
+        if (!number || maxDistance < 0 || maxDistance > MaxChartDistance) {
+            err << "zelvar71-cli: --max-distance takes 0 to " << MaxChartDistance << ", not " << distance << "\n"
+                << ImportUsage;
+            return ExitUsage;
+        }
+        if (hasNames && !QFileInfo(namesFolder).isDir()) {
+            err << "zelvar71-cli: " << namesFolder << " is not a folder\n";
+            return ExitFailure;
+        }
+        return findByChannels(names, maxDistance, hasNames ? namesFolder : channelNameFolder(), out, err);
+    }
+    if (hasDistance) {
+        err << "zelvar71-cli: --max-distance goes with --find\n" << ImportUsage;
+        return ExitUsage;
     }
     if (source.isEmpty() || (all && (hasMode || target.isEmpty())) || (!all && hasMode != !target.isEmpty())
         || (hasNames && !all && !hasMode)) {

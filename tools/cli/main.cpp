@@ -39,8 +39,11 @@ const Command Commands[] = {
      ReceiveUsage, serialReceive},
     {"link", "link send FILE|receive FILE SECONDS", "a file over the Kiron USB link", LinkUsage, link},
     {"usb", "usb", "the FTDI devices seen and the driver library in use", UsbUsage, usb},
-    {"import", "import FILE.qxf|FILE.gdtf [--mode NAME -o OUT.zff] | import --all LIBDIR -o OUTDIR [--names DIR]",
-     "fixture profiles from QLC+ definitions and GDTF fixture types, channel names from DIR's table, which grows",
+    {"import",
+     "import FILE.qxf|FILE.gdtf [--mode NAME -o OUT.zff] | import --all LIBDIR -o OUTDIR [--names DIR]\n"
+     "  import --find \"NAME,...\" [--max-distance N]",
+     "fixture profiles from QLC+ definitions and GDTF fixture types, channel names from DIR's table, which grows; "
+     "--find lists the library modes that match a DMX chart",
      ImportUsage, importFixtures},
 };
 
